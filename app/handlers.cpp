@@ -1,0 +1,44 @@
+// GLUT callbacks: each applies its input to the view state, then acts on the effect.
+#include "handlers.h"
+
+#include "input.h"
+#include "view_state.h"
+
+#include <GL/glut.h>
+
+#include <cstdlib>
+
+namespace {
+void carryOut(InputEffect effect)
+{
+    switch (effect) {
+    case InputEffect::none:
+        break;
+    case InputEffect::redisplay:
+        glutPostRedisplay();
+        break;
+    case InputEffect::pause:
+        glutIdleFunc(nullptr);
+        break;
+    case InputEffect::resume:
+        glutIdleFunc(idle);
+        break;
+    case InputEffect::quit:
+        std::exit(0);
+    }
+}
+}  // namespace
+
+void idle()
+{
+    advanceTick(viewState);
+    glutPostRedisplay();
+}
+
+void keyboard(unsigned char key, int, int) { carryOut(keyPressed(viewState, key)); }
+
+void special(int key, int, int) { carryOut(specialKeyPressed(viewState, key)); }
+
+void mouse(int button, int state, int x, int y) { buttonChanged(viewState, button, state, x, y); }
+
+void motion(int x, int y) { carryOut(pointerDragged(viewState, x, y)); }
