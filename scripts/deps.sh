@@ -1,17 +1,15 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
-# Usage: scripts/deps.sh run|test|bench|package   (only missing packages are installed)
+# Usage: scripts/deps.sh run|test|bench   (only missing packages are installed)
 set -euo pipefail
 
-build=(cmake g++ make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri)
-run=(xvfb x11-utils imagemagick)
+build=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev python3)
+run=(xvfb x11-utils xdotool imagemagick)
 declare -a want
 case "${1:-test}" in
-  run)     want=("${build[@]}" "${run[@]}") ;;
-  test)    want=("${build[@]}" "${run[@]}" libgtest-dev xdotool python3 desktop-file-utils man-db dpkg-dev file) ;;
-  bench)   want=("${build[@]}" "${run[@]}" libbenchmark-dev) ;;
-  package) want=("${build[@]}" dpkg-dev file) ;;
-  *) echo "usage: $0 run|test|bench|package" >&2; exit 2 ;;
+  run|test) want=("${build[@]}" "${run[@]}") ;;
+  bench)    want=("${build[@]}" "${run[@]}" libbenchmark-dev) ;;
+  *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -21,16 +21,18 @@ def draws(n):
         yield (state >> 16) & 0x7FFF
 
 
-def star(i, tick, rate):
-    d = list(draws(2 * i + 2))
-    u1 = f32(d[2 * i] / 32767.0)
-    r = f32(u1 * 7.0 + f32(0.1))
-    u2 = f32(d[2 * i + 1] / 32767.0)
+def field(tick, rate, count=25000):
+    """Yields (u1, r, u2, theta, x, y) for each star; rate is a single-precision value."""
     t = float(tick) * rate
-    theta = f32(t / math.pow(r, 1.5) + (u2 * 3.14159) * 2.0)
-    x = f32(f32(math.cos(theta)) * r)
-    y = f32(f32(math.sin(theta)) * r)
-    return u1, r, u2, theta, x, y
+    sequence = draws(2 * count)
+    for _ in range(count):
+        u1 = f32(next(sequence) / 32767.0)
+        r = f32(u1 * 7.0 + f32(0.1))
+        u2 = f32(next(sequence) / 32767.0)
+        theta = f32(t / math.pow(r, 1.5) + (u2 * 3.14159) * 2.0)
+        x = f32(f32(math.cos(theta)) * r)
+        y = f32(f32(math.sin(theta)) * r)
+        yield u1, r, u2, theta, x, y
 
 
 def hexf(v):
@@ -41,15 +43,16 @@ def hexf(v):
 
 def main():
     print("first six draws:", list(draws(6)))
-    print("first star at tick 0:", ", ".join(hexf(v) for v in star(0, 0, f32(0.1))))
+    print("first star at tick 0:", ", ".join(hexf(v) for v in next(field(0, f32(0.1)))))
     cases = [
         (0, "0.1f"), (1, "0.1f"), (1000, "0.1f"), (31623, "0.1f"), (1000000, "0.1f"),
         (2147483647, "0.1f"), (-2147483648, "0.1f"), (500, "-0.05f"), (123456, "0.0f"),
     ]
     for tick, rate_text in cases:
         rate = f32(float(rate_text[:-1]))
+        stars = list(field(tick, rate))
         for i in (0, 1, 2, 999, 24999):
-            _, _, _, _, x, y = star(i, tick, rate)
+            x, y = stars[i][4:]
             print(f"    {{{tick}, {rate_text}, {i}, {hexf(x)}, {hexf(y)}}},")
 
     rate = f32(0.1)

@@ -1,0 +1,142 @@
+// Preloaded into the real viewer by the end-to-end tests: counts frames and, unless built
+// as the bare frame counter, records the last frame's vertices and transform and can
+// inject or provoke OpenGL errors. It forwards every call to the real library.
+//
+// Environment:
+//   GLSPY_REPORT=path    at exit, write "frames N", "seconds S" (first to last swap) and,
+//                        in the full spy, "zoom/angleX/angleY" of the last frame in hex
+//   GLSPY_VERTICES=path  at exit, write the last frame's vertices as raw floats x, y, z
+//   GLSPY_ERRORS=a,b,... codes returned, one per call, by the first glGetError calls
+//   GLSPY_PROVOKE=1      the first glPointSize call asks for size -1, a real GL error
+#include <GL/gl.h>
+#include <GL/glut.h>
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <typename Function>
+Function real(const char* name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+struct Spy {
+    long frames = 0;
+    Clock::time_point firstSwap;
+    Clock::time_point lastSwap;
+#ifndef GLSPY_COUNT_ONLY
+    std::vector<float> drawing;
+    std::vector<float> drawn;
+    std::vector<float> transform = std::vector<float>(3);  // zoom, angleX, angleY
+    std::deque<GLenum> injected;
+    bool provoke = false;
+
+    Spy()
+    {
+        if (const char* codes = std::getenv("GLSPY_ERRORS")) {
+            for (char* end = nullptr;; codes = end + 1) {
+                injected.push_back(static_cast<GLenum>(std::strtoul(codes, &end, 0)));
+                if (*end != ',') {
+                    break;
+                }
+            }
+        }
+        provoke = std::getenv("GLSPY_PROVOKE") != nullptr;
+    }
+#endif
+
+    ~Spy()
+    {
+        if (const char* path = std::getenv("GLSPY_REPORT")) {
+            if (std::FILE* out = std::fopen(path, "w")) {
+                std::fprintf(out, "frames %ld\nseconds %.6f\n", frames,
+                             std::chrono::duration<double>(lastSwap - firstSwap).count());
+#ifndef GLSPY_COUNT_ONLY
+                std::fprintf(out, "zoom %a\nangleX %a\nangleY %a\n", transform[0], transform[1],
+                             transform[2]);
+#endif
+                std::fclose(out);
+            }
+        }
+#ifndef GLSPY_COUNT_ONLY
+        if (const char* path = std::getenv("GLSPY_VERTICES")) {
+            if (std::FILE* out = std::fopen(path, "wb")) {
+                std::fwrite(drawn.data(), sizeof(float), drawn.size(), out);
+                std::fclose(out);
+            }
+        }
+#endif
+    }
+};
+
+Spy spy;
+
+}  // namespace
+
+extern "C" {
+
+void glutSwapBuffers()
+{
+    static const auto forward = real<void (*)()>("glutSwapBuffers");
+    forward();
+    spy.lastSwap = Clock::now();
+    if (spy.frames++ == 0) {
+        spy.firstSwap = spy.lastSwap;
+    }
+#ifndef GLSPY_COUNT_ONLY
+    spy.drawn.swap(spy.drawing);
+    spy.drawing.clear();
+#endif
+}
+
+#ifndef GLSPY_COUNT_ONLY
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    static const auto forward = real<void (*)(GLfloat, GLfloat, GLfloat)>("glVertex3f");
+    spy.drawing.insert(spy.drawing.end(), {x, y, z});
+    forward(x, y, z);
+}
+
+void glScalef(GLfloat x, GLfloat y, GLfloat z)
+{
+    static const auto forward = real<void (*)(GLfloat, GLfloat, GLfloat)>("glScalef");
+    spy.transform[0] = x;
+    forward(x, y, z);
+}
+
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
+{
+    static const auto forward = real<void (*)(GLfloat, GLfloat, GLfloat, GLfloat)>("glRotatef");
+    spy.transform[x != 0.0f ? 1 : 2] = angle;
+    forward(angle, x, y, z);
+}
+
+void glPointSize(GLfloat size)
+{
+    static const auto forward = real<void (*)(GLfloat)>("glPointSize");
+    forward(spy.provoke ? -1.0f : size);
+    spy.provoke = false;
+}
+
+GLenum glGetError()
+{
+    static const auto forward = real<GLenum (*)()>("glGetError");
+    if (!spy.injected.empty()) {
+        const GLenum code = spy.injected.front();
+        spy.injected.pop_front();
+        return code;
+    }
+    return forward();
+}
+#endif
+}

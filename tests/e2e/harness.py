@@ -1,0 +1,193 @@
+"""Runs the real viewer on a private Xvfb display and drives it with real X input events."""
+import os
+import re
+import subprocess
+import tempfile
+import time
+
+WINDOW_TITLE = "Spirelle"
+
+
+class Xvfb:
+    """A private X server; Xvfb picks a free display number itself."""
+
+    def __init__(self, size="1280x1024"):
+        read, write = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", size + "x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+
+    def env(self):
+        return dict(os.environ, DISPLAY=self.display)
+
+    def close(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class Viewer:
+    """One run of a viewer binary; input goes through XTEST, as from a real keyboard and mouse."""
+
+    def __init__(self, xvfb, binary, args=(), preload=None, env=None, timeout=30):
+        self.xvfb = xvfb
+        self.workdir = tempfile.TemporaryDirectory(prefix="spirelle-e2e-")
+        self.report_path = os.path.join(self.workdir.name, "report")
+        self.vertices_path = os.path.join(self.workdir.name, "vertices")
+        full_env = xvfb.env()
+        if preload:
+            full_env.update(LD_PRELOAD=preload, GLSPY_REPORT=self.report_path,
+                            GLSPY_VERTICES=self.vertices_path)
+        full_env.update(env or {})
+        self.process = subprocess.Popen([binary, *args], env=full_env, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, text=True)
+        self.window = self._find_window(timeout)
+        self.stdout = self.stderr = None
+
+    def _find_window(self, timeout):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.process.poll() is not None:
+                out, err = self.process.communicate()
+                raise RuntimeError(f"viewer exited with {self.process.returncode}: {err}")
+            found = self.xdotool("search", "--name", f"^{WINDOW_TITLE}$", check=False)
+            if found.strip():
+                return found.split()[0]
+            time.sleep(0.05)
+        raise RuntimeError("the viewer's window did not appear")
+
+    def xdotool(self, *args, check=True):
+        return subprocess.run(["xdotool", *args], env=self.xvfb.env(), capture_output=True,
+                              text=True, check=check).stdout
+
+    def geometry(self):
+        """Title, absolute position and size of the window, as xwininfo reports them."""
+        info = subprocess.run(["xwininfo", "-id", self.window], env=self.xvfb.env(),
+                              capture_output=True, text=True, check=True).stdout
+
+        def field(name):
+            return int(re.search(name + r":\s+(-?\d+)", info).group(1))
+
+        title = re.search(r'xwininfo: Window id: \S+ "(.*)"', info).group(1)
+        return title, (field("Absolute upper-left X"), field("Absolute upper-left Y")), (
+            field("Width"), field("Height"))
+
+    def screenshot(self):
+        """The window's pixels as an Image."""
+        ppm = subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"], env=self.xvfb.env(),
+                             capture_output=True, check=True).stdout
+        return Image.from_ppm(ppm)
+
+    def save_png(self, path):
+        subprocess.run(["import", "-window", self.window, path], env=self.xvfb.env(), check=True)
+
+    def point_at(self, x, y):
+        """Moves the pointer to window coordinates; keyboard focus follows the pointer."""
+        self.xdotool("mousemove", "--window", self.window, str(x), str(y))
+
+    def keys(self, *names, delay_ms=5):
+        self.point_at(5, 5)
+        self.xdotool("key", "--delay", str(delay_ms), *names)
+
+    def drag(self, button, path):
+        """Presses a mouse button at the first point, moves through the rest, releases it."""
+        self.point_at(*path[0])
+        self.xdotool("mousedown", str(button))
+        for x, y in path[1:]:
+            self.point_at(x, y)
+        self.xdotool("mouseup", str(button))
+
+    def resize(self, width, height):
+        self.xdotool("windowsize", self.window, str(width), str(height))
+
+    def settled_screenshot(self, pause=0.4):
+        """A screenshot once any frame already requested has been drawn."""
+        time.sleep(pause)
+        return self.screenshot()
+
+    def changed_screenshot(self, before, timeout=5.0):
+        """Waits for the picture to differ from before; returns the new one, or None."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            shot = self.screenshot()
+            if shot != before:
+                return shot
+            time.sleep(0.05)
+        return None
+
+    def quit(self, timeout=30):
+        """Presses Escape and returns the exit status."""
+        self.keys("Escape")
+        return self.wait(timeout)
+
+    def wait(self, timeout=30):
+        self.stdout, self.stderr = self.process.communicate(timeout=timeout)
+        return self.process.returncode
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.communicate()
+
+    def report(self):
+        """The preloaded spy's report as a dict of strings."""
+        with open(self.report_path) as f:
+            return dict(line.split(None, 1) for line in f.read().splitlines())
+
+    def vertices(self):
+        with open(self.vertices_path, "rb") as f:
+            data = f.read()
+        import array
+        values = array.array("f")
+        values.frombytes(data)
+        return values
+
+    def close(self):
+        self.kill()
+        self.workdir.cleanup()
+
+
+class Image:
+    def __init__(self, width, height, pixels):
+        self.width, self.height, self.pixels = width, height, pixels
+
+    @classmethod
+    def from_ppm(cls, data):
+        match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", data)
+        width, height = int(match.group(1)), int(match.group(2))
+        if match.group(3) != b"255":
+            raise ValueError("expected an 8-bit PPM")
+        return cls(width, height, data[match.end():match.end() + width * height * 3])
+
+    def __eq__(self, other):
+        return isinstance(other, Image) and (self.width, self.height, self.pixels) == (
+            other.width, other.height, other.pixels)
+
+    def colours(self):
+        """The set of distinct (r, g, b) colours in the picture."""
+        p = self.pixels
+        return {bytes(p[i:i + 3]) for i in range(0, len(p), 3)}
+
+    def lit(self):
+        """Coordinates of every pixel that is not black."""
+        p, w = self.pixels, self.width
+        return [(i // 3 % w, i // 3 // w) for i in range(0, len(p), 3) if p[i] or p[i + 1] or p[i + 2]]
+
+
+def state_of(stderr):
+    """Parses the test build's exit report into a dict of numbers."""
+    line = re.search(r"^state (.*)$", stderr, re.M).group(1)
+    values = dict(item.split("=") for item in line.split())
+    return {k: (int(v) if k in ("tick", "animating", "dragging") else float.fromhex(v))
+            for k, v in values.items()}

@@ -1,0 +1,157 @@
+"""End-to-end tests of the viewer: the real binary on a private X server, real X input."""
+import argparse
+import os
+import struct
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
+
+from harness import Viewer, Xvfb, state_of  # noqa: E402
+from star_vectors import f32, field  # noqa: E402
+
+BUILD = {}
+WHITE, BLACK = b"\xff\xff\xff", b"\x00\x00\x00"
+
+
+class ViewerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.xvfb = Xvfb()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.xvfb.close()
+
+    def start(self, binary="viewer", spy=False, **kwargs):
+        viewer = Viewer(self.xvfb, BUILD[binary], preload=BUILD["spy"] if spy else None, **kwargs)
+        self.addCleanup(viewer.close)
+        return viewer
+
+    def paused(self, **kwargs):
+        """A viewer that has drawn some frames and then been paused with the space bar."""
+        viewer = self.start(**kwargs)
+        time.sleep(0.3)
+        viewer.keys("space")
+        return viewer
+
+    def assertQuits(self, viewer):
+        self.assertEqual(viewer.quit(), 0, viewer.stderr)
+
+
+class Window(ViewerTest):
+    def test_title_position_and_size(self):
+        viewer = self.start()
+        self.assertEqual(viewer.geometry(), ("Spirelle", (10, 10), (480, 240)))
+        self.assertQuits(viewer)
+
+    def test_white_points_on_black(self):
+        viewer = self.start()
+        shot = viewer.settled_screenshot()
+        self.assertEqual(shot.colours(), {WHITE, BLACK})
+        lit = len(shot.lit())
+        # Thousands of points, most of the window still dark.
+        self.assertGreater(lit, 3000)
+        self.assertLess(lit, shot.width * shot.height // 3)
+        self.assertQuits(viewer)
+
+    def test_resize_keeps_the_disc_round(self):
+        viewer = self.paused()
+        viewer.keys(*["Up"] * 100, delay_ms=1)  # zoom out until the whole disc fits
+        narrow = viewer.settled_screenshot()
+        viewer.resize(960, 240)
+        wide = viewer.settled_screenshot()
+        self.assertEqual((wide.width, wide.height), (960, 240))
+        for shot in (narrow, wide):
+            xs, ys = zip(*shot.lit())
+            width, height = max(xs) - min(xs), max(ys) - min(ys)
+            self.assertAlmostEqual(width / height, 1.0, delta=0.03)
+            self.assertAlmostEqual((max(xs) + min(xs)) / 2, shot.width / 2, delta=3)
+        # The same scale in both: the visible height does not change.
+        self.assertAlmostEqual(max(ys) - min(ys), height, delta=2)
+        self.assertQuits(viewer)
+
+    def test_escape_ends_with_status_zero_and_prints_nothing(self):
+        viewer = self.start()
+        self.assertQuits(viewer)
+        self.assertEqual(viewer.stdout, "")
+
+
+class Animation(ViewerTest):
+    def test_runs_then_holds_still_while_paused_then_resumes(self):
+        viewer = self.start()
+        first = viewer.screenshot()
+        self.assertIsNotNone(viewer.changed_screenshot(first), "the galaxy does not turn")
+        viewer.keys("space")
+        still = viewer.settled_screenshot()
+        time.sleep(0.5)
+        self.assertEqual(viewer.screenshot(), still, "the galaxy moves while paused")
+        viewer.keys("space")
+        self.assertIsNotNone(viewer.changed_screenshot(still), "the galaxy does not resume")
+        self.assertQuits(viewer)
+
+    def test_arrows_and_left_drag_redraw_while_paused(self):
+        viewer = self.paused()
+        before = viewer.settled_screenshot()
+        for change in (lambda: viewer.keys("Left"), lambda: viewer.keys("Right"),
+                       lambda: viewer.keys("Up"), lambda: viewer.keys("Down"),
+                       lambda: viewer.drag(1, [(240, 120), (250, 130), (280, 150)])):
+            change()
+            after = viewer.changed_screenshot(before)
+            self.assertIsNotNone(after)
+            before = after
+        self.assertQuits(viewer)
+
+    def test_right_drag_and_plain_keys_change_nothing(self):
+        viewer = self.paused()
+        before = viewer.settled_screenshot()
+        viewer.drag(3, [(240, 120), (260, 140), (300, 180)])
+        viewer.keys("a", "z", "5", "Return", "F1", "Next")
+        self.assertEqual(viewer.settled_screenshot(), before)
+        self.assertQuits(viewer)
+
+
+class Output(ViewerTest):
+    def test_every_vertex_of_the_last_frame_is_exact(self):
+        viewer = self.paused(binary="probe", spy=True)
+        viewer.keys("Right")  # one more frame, drawn at the final tick and rate
+        viewer.settled_screenshot()
+        self.assertQuits(viewer)
+        state = state_of(viewer.stderr)
+        self.assertGreater(state["tick"], 0)
+        self.assertEqual(state["spinRate"], f32(f32(0.1) + f32(0.001)))
+        drawn = viewer.vertices()
+        expected = [v for star in field(state["tick"], state["spinRate"])
+                    for v in (star[4], star[5], 0.0)]
+        self.assertEqual(len(drawn), 3 * 25000)
+        mismatches = sum(1 for a, b in zip(drawn, expected) if a != b)
+        self.assertEqual(mismatches, 0)
+
+    def test_gl_errors_are_reported_one_line_each(self):
+        # 0x501 is injected, 0x507 has no text in GLU, and the third is a real error:
+        # a point size of -1 makes the driver raise GL_INVALID_VALUE.
+        viewer = self.start(spy=True, env={"GLSPY_ERRORS": "0x501,0x507",
+                                           "GLSPY_PROVOKE": "1"})
+        time.sleep(0.5)
+        self.assertQuits(viewer)
+        self.assertEqual(viewer.stdout.splitlines(), [
+            "GL Error invalid value (0x501) at line 82",
+            "GL Error unknown error (0x507) at line 82",
+            "GL Error invalid value (0x501) at line 82",
+        ])
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--viewer", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--spy", required=True)
+    args, rest = parser.parse_known_args()
+    BUILD.update(viewer=args.viewer, probe=args.probe, spy=args.spy)
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
