@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -61,6 +62,27 @@ TEST(StarRandom, DrawsCoverFifteenBitsAndNoMore)
     }
     EXPECT_EQ(lowest, 0);
     EXPECT_EQ(highest, 32767);
+}
+
+TEST(StarRandom, PairIsTheNextTwoDraws)
+{
+    StarRandom single;
+    StarRandom paired;
+    single.seed(0);
+    paired.seed(0);
+    // 2^17 pairs take the 32-bit state through many wrap-arounds.
+    for (int i = 0; i < (1 << 17); ++i) {
+        const auto [first, second] = paired.nextPair();
+        ASSERT_EQ(first, single.next()) << "pair " << i;
+        ASSERT_EQ(second, single.next()) << "pair " << i;
+    }
+}
+
+TEST(StarField, UnitDrawRoundsLikeTheDivisionForEveryDraw)
+{
+    for (std::int32_t draw = 0; draw <= 32767; ++draw) {
+        ASSERT_EQ(unitDraw(draw), static_cast<float>(draw / 32767.0)) << draw;
+    }
 }
 
 TEST(StarField, FirstStarAtTickZero)
@@ -156,9 +178,53 @@ TEST(StarField, EmitsExactlyStarCountStars)
 
 TEST(StarField, EachStarIsTheSameWhateverTheCount)
 {
-    const auto few = starsAt(1234, 0.1f, 10);
     const auto all = starsAt(1234, 0.1f);
-    EXPECT_TRUE(std::equal(few.begin(), few.end(), all.begin()));
+    for (std::int32_t count : {1, 10, 63, 64, 65, 128, 129, 24999}) {
+        const auto few = starsAt(1234, 0.1f, count);
+        EXPECT_TRUE(std::equal(few.begin(), few.end(), all.begin())) << count;
+    }
+}
+
+namespace {
+// The formulas written out plainly, one star after the other, with sine and cosine as
+// separate calls and the divisions as divisions. The fast path must agree to the bit.
+std::vector<Vertex> plainStars(std::int32_t tick, float spinRate)
+{
+    double (*const volatile sine)(double) = std::sin;
+    double (*const volatile cosine)(double) = std::cos;
+    std::vector<Vertex> stars;
+    StarRandom random;
+    random.seed(0);
+    for (int i = 0; i < 25000; ++i) {
+        const float u1 = static_cast<float>(random.next() / 32767.0);
+        const float r = static_cast<float>(u1 * 7.0 + static_cast<double>(0.1f));
+        const float u2 = static_cast<float>(random.next() / 32767.0);
+        const double t = static_cast<double>(tick) * static_cast<double>(spinRate);
+        const float theta = static_cast<float>(t / std::pow(static_cast<double>(r), 1.5)
+                                               + (u2 * 3.14159) * 2.0);
+        const float y = static_cast<float>(static_cast<float>(sine(theta)) * static_cast<double>(r));
+        const float x =
+            static_cast<float>(static_cast<float>(cosine(theta)) * static_cast<double>(r));
+        stars.push_back({x, y});
+    }
+    return stars;
+}
+}  // namespace
+
+TEST(StarField, MatchesThePlainFormulasForEveryStar)
+{
+    for (std::int32_t tick : {0, 1, 1000, 1'000'000, int32Max, int32Min + 12345}) {
+        for (float rate : {0.1f, 0.0f, -0.05f}) {
+            const auto fast = starsAt(tick, rate);
+            const auto plain = plainStars(tick, rate);
+            ASSERT_EQ(fast.size(), plain.size());
+            int differences = 0;
+            for (std::size_t i = 0; i < fast.size(); ++i) {
+                differences += std::memcmp(&fast[i], &plain[i], sizeof(Vertex)) != 0;
+            }
+            EXPECT_EQ(differences, 0) << "tick " << tick << ", rate " << rate;
+        }
+    }
 }
 
 TEST(StarField, SameTickAndRateGiveTheSameVertices)

@@ -1,9 +1,11 @@
-// Preloaded into the real viewer by the end-to-end tests: counts frames and, unless built
-// as the bare frame counter, records the last frame's vertices and transform and can
-// inject or provoke OpenGL errors. It forwards every call to the real library.
+// Preloaded into the real viewer by the end-to-end tests and the frame-rate script: counts
+// frames and times each frame's point batch and, unless built as the bare frame counter,
+// records the last frame's vertices and transform and can inject or provoke OpenGL
+// errors. It forwards every call to the real library.
 //
 // Environment:
-//   GLSPY_REPORT=path    at exit, write "frames N", "seconds S" (first to last swap) and,
+//   GLSPY_REPORT=path    at exit, write "frames N", "seconds S" (first to last swap),
+//                        "batch_ms M" (median time from glBegin to the end of glEnd) and,
 //                        in the full spy, "zoom/angleX/angleY" of the last frame in hex
 //   GLSPY_VERTICES=path  at exit, write the last frame's vertices as raw floats x, y, z
 //   GLSPY_ERRORS=a,b,... codes returned, one per call, by the first glGetError calls
@@ -12,6 +14,7 @@
 #include <GL/glut.h>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +37,10 @@ struct Spy {
     long frames = 0;
     Clock::time_point firstSwap;
     Clock::time_point lastSwap;
+    Clock::time_point batchStart;
+    // The latest batches only, in fixed memory: the spy must not grow with the frame count.
+    std::vector<double> batchSeconds = std::vector<double>(4096);
+    std::size_t batches = 0;
 #ifndef GLSPY_COUNT_ONLY
     std::vector<float> drawing;
     std::vector<float> drawn;
@@ -61,6 +68,12 @@ struct Spy {
             if (std::FILE* out = std::fopen(path, "w")) {
                 std::fprintf(out, "frames %ld\nseconds %.6f\n", frames,
                              std::chrono::duration<double>(lastSwap - firstSwap).count());
+                if (batches > 0) {
+                    batchSeconds.resize(std::min(batches, batchSeconds.size()));
+                    auto middle = batchSeconds.begin() + batchSeconds.size() / 2;
+                    std::nth_element(batchSeconds.begin(), middle, batchSeconds.end());
+                    std::fprintf(out, "batch_ms %.6f\n", *middle * 1000.0);
+                }
 #ifndef GLSPY_COUNT_ONLY
                 std::fprintf(out, "zoom %a\nangleX %a\nangleY %a\n", transform[0], transform[1],
                              transform[2]);
@@ -97,6 +110,21 @@ void glutSwapBuffers()
     spy.drawn.swap(spy.drawing);
     spy.drawing.clear();
 #endif
+}
+
+void glBegin(GLenum mode)
+{
+    static const auto forward = real<void (*)(GLenum)>("glBegin");
+    spy.batchStart = Clock::now();
+    forward(mode);
+}
+
+void glEnd()
+{
+    static const auto forward = real<void (*)()>("glEnd");
+    forward();
+    spy.batchSeconds[spy.batches++ % spy.batchSeconds.size()] =
+        std::chrono::duration<double>(Clock::now() - spy.batchStart).count();
 }
 
 #ifndef GLSPY_COUNT_ONLY

@@ -1,0 +1,12 @@
+// Frame-cost build: an empty point batch in place of the star field, so a frame costs
+// only its fixed work (clear, transform, flush, error query, swap).
+#include "star_field.h"
+
+#include <GL/gl.h>
+
+void drawStarField()
+{
+    glPointSize(1.0f);
+    glBegin(GL_POINTS);
+    glEnd();
+}
