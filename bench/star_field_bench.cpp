@@ -43,9 +43,10 @@ void libmFloor(benchmark::State& state, std::int32_t tick)
     random.seed(0);
     const double t = static_cast<double>(tick) * static_cast<double>(spinRate);
     for (std::int32_t i = 0; i < starCount; ++i) {
-        const StarOrbit orbit = nextOrbit(random);
-        radii.push_back(orbit.radius);
-        phases.push_back(orbitalPhase(t, orbit));
+        const auto [radiusDraw, phaseDraw] = random.nextPair();
+        radii.push_back(orbitRadius(radiusDraw));
+        const double power = std::pow(static_cast<double>(radii.back()), 1.5);
+        phases.push_back(orbitalPhase(t, power, unitDraw(phaseDraw)));
     }
     for (auto _ : state) {
         double powers = 0.0;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 
 // 32-bit linear congruential generator with a 15-bit output, 0 to 32767.
@@ -49,29 +50,20 @@ inline float unitDraw(std::int32_t draw)
     return static_cast<float>(draw * reciprocalOfMaxDraw);
 }
 
-// What a star keeps from frame to frame, drawn afresh each frame from the generator.
-struct StarOrbit {
-    float radius;  // scene units, 0.1 to 7.1
-    float start;   // starting phase as a fraction of a turn, 0 to 1
-};
-
-// Takes the next star's two draws: radius first, then starting phase.
-inline StarOrbit nextOrbit(StarRandom& random)
+// Orbital radius in scene units, 0.1 to 7.1, from a star's first draw.
+inline float orbitRadius(std::int32_t draw)
 {
     constexpr double innerRadius = 0.1f;  // the single-precision 0.1, widened exactly
     constexpr double radiusSpan = 7.0;
-    const auto [radiusDraw, phaseDraw] = random.nextPair();
-    const float u1 = unitDraw(radiusDraw);
-    const float radius = static_cast<float>(u1 * radiusSpan + innerRadius);
-    return {radius, unitDraw(phaseDraw)};
+    return static_cast<float>(unitDraw(draw) * radiusSpan + innerRadius);
 }
 
-// Phase in radians after t = tick * rate: angular speed falls off as radius^1.5.
-inline float orbitalPhase(double t, StarOrbit orbit)
+// Orbital phase in radians at t = tick * rate, for a star whose radius^1.5 is power and
+// whose second draw, scaled, is start: angular speed falls off as radius^1.5.
+inline float orbitalPhase(double t, double power, float start)
 {
     constexpr double halfTurn = 3.14159;  // five decimals, not pi: phases span 0 to 6.28318
-    return static_cast<float>(t / std::pow(static_cast<double>(orbit.radius), 1.5)
-                              + (orbit.start * halfTurn) * 2.0);
+    return static_cast<float>(t / power + (start * halfTurn) * 2.0);
 }
 
 // Calls emit(x, y) for each of the first starCount stars, in order, at the given tick.
@@ -83,55 +75,88 @@ inline float orbitalPhase(double t, StarOrbit orbit)
 template <typename Emit>
 void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit&& emit)
 {
-    // Stars go through in batches, three at a time in a pipeline: each pass over the
-    // current batch places its stars (a sine and cosine each) while it finds the phases
-    // of the next batch (a power each) and draws the orbits of the one after. The library
-    // calls of one pass do not wait on each other's results, so the processor overlaps
-    // them. Draws and emitted stars keep the plain order.
+    // Stars go through in batches, three batches in flight. The main loop of each pass
+    // holds the library calls, the sines and cosines of this batch beside the powers of
+    // the next, and the generator's steps for the batch after that: none of them waits
+    // on another's result, so the processor overlaps them. The arithmetic around the
+    // calls runs in short loops of its own, which the compiler vectorises. Draws and
+    // emitted stars keep the plain order.
     constexpr std::int32_t batchSize = 64;
     struct Batch {
         std::int32_t count;
-        StarOrbit orbit[batchSize];
+        float radius[batchSize];
+        float start[batchSize];
         float phase[batchSize];
     };
     Batch batches[3];
     Batch* current = &batches[0];
     Batch* next = &batches[1];
     Batch* after = &batches[2];
+    double power[batchSize];
+    double sine[batchSize];
+    double cosine[batchSize];
 
     StarRandom random;
     random.seed(0);
     const double t = static_cast<double>(tick) * static_cast<double>(spinRate);
     std::int32_t remaining = starCount;
+    std::pair<std::int32_t, std::int32_t> draws[batchSize];
     const auto take = [&](Batch& batch) {
         batch.count = std::clamp(remaining, 0, batchSize);
         remaining -= batch.count;
     };
+    const auto placeOrbits = [&](Batch& batch) {
+        for (std::int32_t k = 0; k < batch.count; ++k) {
+            batch.radius[k] = orbitRadius(draws[k].first);
+            batch.start[k] = unitDraw(draws[k].second);
+        }
+    };
+    const auto drawOrbits = [&](Batch& batch) {
+        take(batch);
+        for (std::int32_t k = 0; k < batch.count; ++k) {
+            draws[k] = random.nextPair();
+        }
+        placeOrbits(batch);
+    };
+    const auto findPhases = [&](Batch& batch) {
+        for (std::int32_t k = 0; k < batch.count; ++k) {
+            batch.phase[k] = orbitalPhase(t, power[k], batch.start[k]);
+        }
+    };
 
-    take(*current);
+    // Prime the pipeline: the first batch ready to place, the second with its orbits.
+    drawOrbits(*current);
     for (std::int32_t k = 0; k < current->count; ++k) {
-        current->orbit[k] = nextOrbit(random);
-        current->phase[k] = orbitalPhase(t, current->orbit[k]);
+        power[k] = std::pow(static_cast<double>(current->radius[k]), 1.5);
     }
-    take(*next);
-    for (std::int32_t k = 0; k < next->count; ++k) {
-        next->orbit[k] = nextOrbit(random);
-    }
-    // Only the last batch can be short, so the later batches never outnumber the current.
+    findPhases(*current);
+    drawOrbits(*next);
     while (current->count > 0) {
         take(*after);
+        // Only the last batch can be short, so the next never outnumbers the current.
         for (std::int32_t k = 0; k < current->count; ++k) {
             if (k < after->count) {
-                after->orbit[k] = nextOrbit(random);
+                draws[k] = random.nextPair();
             }
             if (k < next->count) {
-                next->phase[k] = orbitalPhase(t, next->orbit[k]);
+                power[k] = std::pow(static_cast<double>(next->radius[k]), 1.5);
             }
-            // Each float product is exact in double, so float arithmetic rounds it only once.
-            const float r = current->orbit[k].radius;
             const double theta = current->phase[k];
-            emit(static_cast<float>(std::cos(theta)) * r, static_cast<float>(std::sin(theta)) * r);
+            sine[k] = std::sin(theta);
+            cosine[k] = std::cos(theta);
         }
+        findPhases(*next);
+        float x[batchSize];
+        float y[batchSize];
+        for (std::int32_t k = 0; k < current->count; ++k) {
+            // Each float product is exact in double, so float arithmetic rounds it only once.
+            x[k] = static_cast<float>(cosine[k]) * current->radius[k];
+            y[k] = static_cast<float>(sine[k]) * current->radius[k];
+        }
+        for (std::int32_t k = 0; k < current->count; ++k) {
+            emit(x[k], y[k]);
+        }
+        placeOrbits(*after);
         std::swap(current, next);
         std::swap(next, after);
     }
