@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
-# Builds Spirelle with its tests and runs them all: unit tests and end-to-end tests on Xvfb.
+# Builds Spirelle with its tests and runs them all, unit tests and end-to-end tests on Xvfb,
+# twice: on the plain build, then on a build with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
+jobs=$(nproc)
+
 cmake -S . -B build -DSPIRELLE_WERROR=ON
-cmake --build build -j "$(nproc)"
+cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure
+
+cmake -S . -B build-sanitize -DSPIRELLE_WERROR=ON -DSPIRELLE_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-sanitize -j "$jobs"
+ctest --test-dir build-sanitize --output-on-failure

@@ -7,12 +7,17 @@
 //   GLSPY_REPORT=path    at exit, write "frames N", "seconds S" (first to last swap),
 //                        "batch_ms M" (median time from glBegin to the end of glEnd) and,
 //                        in the full spy, "zoom/angleX/angleY" of the last frame in hex
+//   GLSPY_RSS=path       every 1000 frames, append "rss FRAME KIB" (resident
+//                        memory, read from /proc/self/statm) to this file
 //   GLSPY_VERTICES=path  at exit, write the last frame's vertices as raw floats x, y, z
-//   GLSPY_ERRORS=a,b,... codes returned, one per call, by the first glGetError calls
+//   GLSPY_ERRORS=a,b,... codes returned, one per call, by the first glGetError calls; the
+//                        report lists the frames in which each was returned
+
 //   GLSPY_PROVOKE=1      the first glPointSize call asks for size -1, a real GL error
 #include <GL/gl.h>
 #include <GL/glut.h>
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -41,11 +46,28 @@ struct Spy {
     // The latest batches only, in fixed memory: the spy must not grow with the frame count.
     std::vector<double> batchSeconds = std::vector<double>(4096);
     std::size_t batches = 0;
+    const char* rssPath = std::getenv("GLSPY_RSS");
+
+    void recordResidentMemory() const
+    {
+        long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%*s %ld", &pages) != 1) {
+                pages = -1;
+            }
+            std::fclose(statm);
+        }
+        if (std::FILE* out = std::fopen(rssPath, "a")) {
+            std::fprintf(out, "rss %ld %ld\n", frames, pages * sysconf(_SC_PAGESIZE) / 1024);
+            std::fclose(out);
+        }
+    }
 #ifndef GLSPY_COUNT_ONLY
     std::vector<float> drawing;
     std::vector<float> drawn;
     std::vector<float> transform = std::vector<float>(3);  // zoom, angleX, angleY
     std::deque<GLenum> injected;
+    std::string injectedFrames;
     bool provoke = false;
 
     Spy()
@@ -77,6 +99,9 @@ struct Spy {
 #ifndef GLSPY_COUNT_ONLY
                 std::fprintf(out, "zoom %a\nangleX %a\nangleY %a\n", transform[0], transform[1],
                              transform[2]);
+                if (!injectedFrames.empty()) {
+                    std::fprintf(out, "injected_frames%s\n", injectedFrames.c_str());
+                }
 #endif
                 std::fclose(out);
             }
@@ -105,6 +130,9 @@ void glutSwapBuffers()
     spy.lastSwap = Clock::now();
     if (spy.frames++ == 0) {
         spy.firstSwap = spy.lastSwap;
+    }
+    if (spy.rssPath != nullptr && spy.frames % 1000 == 0) {
+        spy.recordResidentMemory();
     }
 #ifndef GLSPY_COUNT_ONLY
     spy.drawn.swap(spy.drawing);
@@ -162,6 +190,7 @@ GLenum glGetError()
     if (!spy.injected.empty()) {
         const GLenum code = spy.injected.front();
         spy.injected.pop_front();
+        spy.injectedFrames.append(" ").append(std::to_string(spy.frames));
         return code;
     }
     return forward();

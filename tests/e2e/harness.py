@@ -1,11 +1,32 @@
 """Runs the real viewer on a private Xvfb display and drives it with real X input events."""
+import argparse
 import os
 import re
 import subprocess
+import sys
 import tempfile
 import time
+import unittest
 
 WINDOW_TITLE = "Spirelle"
+SANITIZER_REPORT = re.compile(r"ERROR: \w+Sanitizer|runtime error:")
+
+
+def assert_no_sanitizer_report(stderr):
+    """A sanitized build must never report; the plain build never prints these words."""
+    match = SANITIZER_REPORT.search(stderr or "")
+    if match:
+        raise AssertionError("sanitizer report:\n" + stderr[max(0, match.start() - 200):])
+
+
+def run_tests(builds):
+    """Takes the build paths from the command line into builds, then runs the tests."""
+    parser = argparse.ArgumentParser()
+    for name in ("viewer", "probe", "spy", "counter"):
+        parser.add_argument("--" + name, required=True)
+    args, rest = parser.parse_known_args()
+    builds.update(vars(args))
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
 
 
 class Xvfb:
@@ -40,15 +61,21 @@ class Xvfb:
 class Viewer:
     """One run of a viewer binary; input goes through XTEST, as from a real keyboard and mouse."""
 
-    def __init__(self, xvfb, binary, args=(), preload=None, env=None, timeout=30):
+    def __init__(self, xvfb, binary, args=(), preload=None, env=None, timeout=30,
+                 display_env=True):
         self.xvfb = xvfb
         self.workdir = tempfile.TemporaryDirectory(prefix="spirelle-e2e-")
         self.report_path = os.path.join(self.workdir.name, "report")
         self.vertices_path = os.path.join(self.workdir.name, "vertices")
         full_env = xvfb.env()
+        if not display_env:
+            del full_env["DISPLAY"]
+        # The sanitized tests preload the GL driver too (see tests/sanitizer/lsan.supp).
+        preloads = [p for p in (os.environ.get("SPIRELLE_PRELOAD"), preload) if p]
+        if preloads:
+            full_env["LD_PRELOAD"] = " ".join(preloads)
         if preload:
-            full_env.update(LD_PRELOAD=preload, GLSPY_REPORT=self.report_path,
-                            GLSPY_VERTICES=self.vertices_path)
+            full_env.update(GLSPY_REPORT=self.report_path, GLSPY_VERTICES=self.vertices_path)
         full_env.update(env or {})
         self.process = subprocess.Popen([binary, *args], env=full_env, stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, text=True)
@@ -133,6 +160,7 @@ class Viewer:
 
     def wait(self, timeout=30):
         self.stdout, self.stderr = self.process.communicate(timeout=timeout)
+        assert_no_sanitizer_report(self.stderr)
         return self.process.returncode
 
     def kill(self):

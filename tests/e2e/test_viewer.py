@@ -1,5 +1,4 @@
 """End-to-end tests of the viewer: the real binary on a private X server, real X input."""
-import argparse
 import os
 import struct
 import sys
@@ -9,7 +8,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
 
-from harness import Viewer, Xvfb, state_of  # noqa: E402
+from harness import Viewer, Xvfb, run_tests, state_of  # noqa: E402
 from star_vectors import f32, field  # noqa: E402
 
 BUILD = {}
@@ -129,29 +128,27 @@ class Output(ViewerTest):
         mismatches = sum(1 for a, b in zip(drawn, expected) if a != b)
         self.assertEqual(mismatches, 0)
 
-    def test_gl_errors_are_reported_one_line_each(self):
-        # 0x501 is injected, 0x507 has no text in GLU, and the third is a real error:
-        # a point size of -1 makes the driver raise GL_INVALID_VALUE.
-        viewer = self.start(spy=True, env={"GLSPY_ERRORS": "0x501,0x507",
+    def test_pending_gl_errors_are_reported_one_per_frame(self):
+        # Six codes are injected as if pending together, two of them unknown to GLU; then
+        # comes a real error, raised by the driver for a point size of -1 in the first frame.
+        viewer = self.start(spy=True, env={"GLSPY_ERRORS": "0x500,0x501,0x502,0x505,0x507,0xbeef",
                                            "GLSPY_PROVOKE": "1"})
         time.sleep(0.5)
         self.assertQuits(viewer)
         self.assertEqual(viewer.stdout.splitlines(), [
+            "GL Error invalid enumerant (0x500) at line 82",
             "GL Error invalid value (0x501) at line 82",
+            "GL Error invalid operation (0x502) at line 82",
+            "GL Error out of memory (0x505) at line 82",
             "GL Error unknown error (0x507) at line 82",
+            "GL Error unknown error (0xbeef) at line 82",
             "GL Error invalid value (0x501) at line 82",
         ])
-
-
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--viewer", required=True)
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("--spy", required=True)
-    args, rest = parser.parse_known_args()
-    BUILD.update(viewer=args.viewer, probe=args.probe, spy=args.spy)
-    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+        report = viewer.report()
+        # One code per frame, in consecutive frames, and every one of them shown.
+        self.assertEqual(report["injected_frames"].split(), ["0", "1", "2", "3", "4", "5"])
+        self.assertGreater(int(report["frames"]), 7)
 
 
 if __name__ == "__main__":
-    main()
+    run_tests(BUILD)
