@@ -11,7 +11,7 @@ void drawStarField()
     // Vertices reach GL in bursts rather than one by one between the star computations:
     // the driver's work then no longer interleaves with the arithmetic star by star,
     // which keeps both fast. A burst is fixed in size, whatever the star count.
-    constexpr std::size_t burstSize = 2048;
+    constexpr std::size_t burstSize = 4096;
     float burst[2 * burstSize];
     std::size_t pending = 0;
     const auto submit = [&] {

@@ -5,10 +5,12 @@ set -euo pipefail
 
 build=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev python3)
 run=(xvfb x11-utils xdotool imagemagick)
+install=(dpkg-dev desktop-file-utils man-db groff-base)
 declare -a want
 case "${1:-test}" in
-  run|test) want=("${build[@]}" "${run[@]}") ;;
-  bench)    want=("${build[@]}" "${run[@]}" libbenchmark-dev) ;;
+  run)   want=("${build[@]}" "${run[@]}") ;;
+  test)  want=("${build[@]}" "${run[@]}" "${install[@]}") ;;
+  bench) want=("${build[@]}" "${run[@]}" libbenchmark-dev) ;;
   *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
 esac
 

@@ -7,7 +7,7 @@
 //   GLSPY_REPORT=path    at exit, write "frames N", "seconds S" (first to last swap),
 //                        "batch_ms M" (median time from glBegin to the end of glEnd) and,
 //                        in the full spy, "zoom/angleX/angleY" of the last frame in hex
-//   GLSPY_RSS=path       every 1000 frames, append "rss FRAME KIB" (resident
+//   GLSPY_RSS=path       every 1000 frames, append "rss FRAME KIB SECONDS" (resident
 //                        memory, read from /proc/self/statm) to this file
 //   GLSPY_VERTICES=path  at exit, write the last frame's vertices as raw floats x, y, z
 //   GLSPY_ERRORS=a,b,... codes returned, one per call, by the first glGetError calls; the
@@ -58,7 +58,8 @@ struct Spy {
             std::fclose(statm);
         }
         if (std::FILE* out = std::fopen(rssPath, "a")) {
-            std::fprintf(out, "rss %ld %ld\n", frames, pages * sysconf(_SC_PAGESIZE) / 1024);
+            std::fprintf(out, "rss %ld %ld %.3f\n", frames, pages * sysconf(_SC_PAGESIZE) / 1024,
+                         std::chrono::duration<double>(lastSwap - firstSwap).count());
             std::fclose(out);
         }
     }

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Makes the application icons from a real frame of the viewer: zoomed out until the whole
+# disc shows, paused, cropped to the disc and scaled to the usual icon sizes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh run
+cmake -S . -B build >/dev/null
+cmake --build build --target spirelle -j "$(nproc)" >/dev/null
+
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null)
+xvfb=$!
+read -r number <&3
+export DISPLAY=":$number"
+trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+build/spirelle &
+viewer=$!
+window=$(xdotool search --sync --name '^Spirelle$' | head -n 1)
+xdotool windowsize --sync "$window" 480 480 windowfocus --sync "$window"
+sleep 2
+xdotool key --delay 2 $(printf 'Up %.0s' $(seq 110)) space
+sleep 1
+frame=$(mktemp --suffix=.png)
+import -window "$window" "$frame"
+xdotool key Escape
+wait "$viewer"
+for size in 48 128 256; do
+  convert "$frame" -gravity center -crop 420x420+0+0 +repage -resize "${size}x${size}" \
+    -strip "data/icons/spirelle-$size.png"
+done
+rm -f "$frame"
+ls -l data/icons
