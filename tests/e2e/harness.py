@@ -88,7 +88,9 @@ class Viewer:
             if self.process.poll() is not None:
                 out, err = self.process.communicate()
                 raise RuntimeError(f"viewer exited with {self.process.returncode}: {err}")
-            found = self.xdotool("search", "--name", f"^{WINDOW_TITLE}$", check=False)
+            # Only a mapped window can take the keyboard focus and be photographed.
+            found = self.xdotool("search", "--onlyvisible", "--name", f"^{WINDOW_TITLE}$",
+                                 check=False)
             if found.strip():
                 return found.split()[0]
             time.sleep(0.05)
