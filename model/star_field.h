@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <tuple>
 #include <utility>
 
 // 32-bit linear congruential generator with a 15-bit output, 0 to 32767.
@@ -56,6 +55,12 @@ inline float orbitRadius(std::int32_t draw)
     constexpr double innerRadius = 0.1f;  // the single-precision 0.1, widened exactly
     constexpr double radiusSpan = 7.0;
     return static_cast<float>(unitDraw(draw) * radiusSpan + innerRadius);
+}
+
+// radius^1.5, which sets how slowly a star turns: the one power of each star's frame.
+inline double orbitPower(float radius)
+{
+    return std::pow(static_cast<double>(radius), 1.5);
 }
 
 // Orbital phase in radians at t = tick * rate, for a star whose radius^1.5 is power and
@@ -127,7 +132,7 @@ void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit
     // Prime the pipeline: the first batch ready to place, the second with its orbits.
     drawOrbits(*current);
     for (std::int32_t k = 0; k < current->count; ++k) {
-        power[k] = std::pow(static_cast<double>(current->radius[k]), 1.5);
+        power[k] = orbitPower(current->radius[k]);
     }
     findPhases(*current);
     drawOrbits(*next);
@@ -139,7 +144,7 @@ void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit
                 draws[k] = random.nextPair();
             }
             if (k < next->count) {
-                power[k] = std::pow(static_cast<double>(next->radius[k]), 1.5);
+                power[k] = orbitPower(next->radius[k]);
             }
             const double theta = current->phase[k];
             sine[k] = std::sin(theta);
