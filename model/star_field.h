@@ -1,6 +1,8 @@
 // The galaxy: a fixed pseudo-random disc of stars placed on their orbits for a given tick.
 #pragma once
 
+#include "rounded_trig.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -102,90 +104,48 @@ inline float orbitalPhase(double t, double power, float start)
 template <typename Emit>
 void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit&& emit)
 {
-    // Stars go through in batches, three batches in flight. The main loop of each pass
-    // holds the library calls, the sines and cosines of this batch beside the powers of
-    // the next, and the generator's steps for the batch after that: none of them waits
-    // on another's result, so the processor overlaps them. The arithmetic around the
-    // calls runs in short loops of its own, which the compiler vectorises. Draws and
-    // emitted stars keep the plain order.
+    // Stars go through in batches, each step a short loop of its own over the batch: the
+    // arithmetic steps vectorise, and the few library calls (for the rare powers and angles
+    // that need them) stay out of their way. Draws and emitted stars keep the plain order.
     constexpr std::int32_t batchSize = 64;
-    struct Batch {
-        std::int32_t count;
-        float radius[batchSize];
-        float start[batchSize];
-        float phase[batchSize];
-    };
-    Batch batches[3];
-    Batch* current = &batches[0];
-    Batch* next = &batches[1];
-    Batch* after = &batches[2];
-    double power[batchSize];
-    double sine[batchSize];
-    double cosine[batchSize];
-
     StarRandom random;
     random.seed(0);
     const double t = static_cast<double>(tick) * static_cast<double>(spinRate);
-    std::int32_t remaining = starCount;
-    std::pair<std::int32_t, std::int32_t> draws[batchSize];
-    const auto take = [&](Batch& batch) {
-        batch.count = std::clamp(remaining, 0, batchSize);
-        remaining -= batch.count;
-    };
-    const auto placeOrbits = [&](Batch& batch) {
-        for (std::int32_t k = 0; k < batch.count; ++k) {
-            batch.radius[k] = orbitRadius(draws[k].first);
-            batch.start[k] = unitDraw(draws[k].second);
-        }
-    };
-    const auto drawOrbits = [&](Batch& batch) {
-        take(batch);
-        for (std::int32_t k = 0; k < batch.count; ++k) {
+    for (std::int32_t done = 0; done < starCount;) {
+        const std::int32_t count = std::min(batchSize, starCount - done);
+        done += count;
+        std::pair<std::int32_t, std::int32_t> draws[batchSize];
+        for (std::int32_t k = 0; k < count; ++k) {
             draws[k] = random.nextPair();
         }
-        placeOrbits(batch);
-    };
-    const auto findPhases = [&](Batch& batch) {
-        for (std::int32_t k = 0; k < batch.count; ++k) {
-            batch.phase[k] = orbitalPhase(t, power[k], batch.start[k]);
+        float radius[batchSize];
+        float phase[batchSize];
+        for (std::int32_t k = 0; k < count; ++k) {
+            radius[k] = orbitRadius(draws[k].first);
         }
-    };
-
-    // Prime the pipeline: the first batch ready to place, the second with its orbits.
-    drawOrbits(*current);
-    for (std::int32_t k = 0; k < current->count; ++k) {
-        power[k] = orbitPower(current->radius[k]);
-    }
-    findPhases(*current);
-    drawOrbits(*next);
-    while (current->count > 0) {
-        take(*after);
-        // Only the last batch can be short, so the next never outnumbers the current.
-        for (std::int32_t k = 0; k < current->count; ++k) {
-            if (k < after->count) {
-                draws[k] = random.nextPair();
-            }
-            if (k < next->count) {
-                power[k] = orbitPower(next->radius[k]);
-            }
-            const double theta = current->phase[k];
-            sine[k] = std::sin(theta);
-            cosine[k] = std::cos(theta);
+        for (std::int32_t k = 0; k < count; ++k) {
+            phase[k] = orbitalPhase(t, orbitPower(radius[k]), unitDraw(draws[k].second));
         }
-        findPhases(*next);
-        float x[batchSize];
-        float y[batchSize];
-        for (std::int32_t k = 0; k < current->count; ++k) {
+        float sine[batchSize];
+        float cosine[batchSize];
+        bool settled[batchSize];
+        for (std::int32_t k = 0; k < count; ++k) {
+            const RoundedSinCos estimate = estimateRoundedSinCos(phase[k]);
+            sine[k] = estimate.sine;
+            cosine[k] = estimate.cosine;
+            settled[k] = estimate.settled;
+        }
+        for (std::int32_t k = 0; k < count; ++k) {
+            if (!settled[k]) {
+                const RoundedSinCos exact = roundedSinCos(phase[k]);
+                sine[k] = exact.sine;
+                cosine[k] = exact.cosine;
+            }
+        }
+        for (std::int32_t k = 0; k < count; ++k) {
             // Each float product is exact in double, so float arithmetic rounds it only once.
-            x[k] = static_cast<float>(cosine[k]) * current->radius[k];
-            y[k] = static_cast<float>(sine[k]) * current->radius[k];
+            emit(cosine[k] * radius[k], sine[k] * radius[k]);
         }
-        for (std::int32_t k = 0; k < current->count; ++k) {
-            emit(x[k], y[k]);
-        }
-        placeOrbits(*after);
-        std::swap(current, next);
-        std::swap(next, after);
     }
 }
 
