@@ -5,6 +5,7 @@
 //
 // Environment:
 //   GLSPY_REPORT=path    at exit, write "frames N", "seconds S" (first to last swap),
+//                        "frame_ms F" (median time from one swap to the next),
 //                        "batch_ms M" (median time from glBegin to the end of glEnd) and,
 //                        in the full spy, "zoom/angleX/angleY" of the last frame in hex
 //   GLSPY_RSS=path       every 1000 frames, append "rss FRAME KIB SECONDS" (resident
@@ -38,14 +39,37 @@ Function real(const char* name)
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+// The latest durations only, in fixed memory: the spy must not grow with the frame count.
+class Durations {
+public:
+    void add(Clock::duration duration)
+    {
+        seconds_[count_++ % seconds_.size()] = std::chrono::duration<double>(duration).count();
+    }
+
+    bool empty() const { return count_ == 0; }
+
+    double medianMilliseconds()
+    {
+        std::vector<double> latest(seconds_.begin(),
+                                   seconds_.begin() + std::min(count_, seconds_.size()));
+        auto middle = latest.begin() + latest.size() / 2;
+        std::nth_element(latest.begin(), middle, latest.end());
+        return *middle * 1000.0;
+    }
+
+private:
+    std::vector<double> seconds_ = std::vector<double>(4096);
+    std::size_t count_ = 0;
+};
+
 struct Spy {
     long frames = 0;
     Clock::time_point firstSwap;
     Clock::time_point lastSwap;
     Clock::time_point batchStart;
-    // The latest batches only, in fixed memory: the spy must not grow with the frame count.
-    std::vector<double> batchSeconds = std::vector<double>(4096);
-    std::size_t batches = 0;
+    Durations frameTimes;
+    Durations batchTimes;
     const char* rssPath = std::getenv("GLSPY_RSS");
 
     void recordResidentMemory() const
@@ -91,11 +115,11 @@ struct Spy {
             if (std::FILE* out = std::fopen(path, "w")) {
                 std::fprintf(out, "frames %ld\nseconds %.6f\n", frames,
                              std::chrono::duration<double>(lastSwap - firstSwap).count());
-                if (batches > 0) {
-                    batchSeconds.resize(std::min(batches, batchSeconds.size()));
-                    auto middle = batchSeconds.begin() + batchSeconds.size() / 2;
-                    std::nth_element(batchSeconds.begin(), middle, batchSeconds.end());
-                    std::fprintf(out, "batch_ms %.6f\n", *middle * 1000.0);
+                if (!frameTimes.empty()) {
+                    std::fprintf(out, "frame_ms %.6f\n", frameTimes.medianMilliseconds());
+                }
+                if (!batchTimes.empty()) {
+                    std::fprintf(out, "batch_ms %.6f\n", batchTimes.medianMilliseconds());
                 }
 #ifndef GLSPY_COUNT_ONLY
                 std::fprintf(out, "zoom %a\nangleX %a\nangleY %a\n", transform[0], transform[1],
@@ -128,10 +152,13 @@ void glutSwapBuffers()
 {
     static const auto forward = real<void (*)()>("glutSwapBuffers");
     forward();
-    spy.lastSwap = Clock::now();
+    const Clock::time_point now = Clock::now();
     if (spy.frames++ == 0) {
-        spy.firstSwap = spy.lastSwap;
+        spy.firstSwap = now;
+    } else {
+        spy.frameTimes.add(now - spy.lastSwap);
     }
+    spy.lastSwap = now;
     if (spy.rssPath != nullptr && spy.frames % 1000 == 0) {
         spy.recordResidentMemory();
     }
@@ -152,8 +179,7 @@ void glEnd()
 {
     static const auto forward = real<void (*)()>("glEnd");
     forward();
-    spy.batchSeconds[spy.batches++ % spy.batchSeconds.size()] =
-        std::chrono::duration<double>(Clock::now() - spy.batchStart).count();
+    spy.batchTimes.add(Clock::now() - spy.batchStart);
 }
 
 #ifndef GLSPY_COUNT_ONLY
