@@ -59,13 +59,17 @@ inline float orbitRadius(std::int32_t draw)
     return static_cast<float>(unitDraw(draw) * radiusSpan + innerRadius);
 }
 
-// radius^1.5, which sets how slowly a star turns: the one power of each star's frame.
-// The result is bit for bit std::pow(radius, 1.5), at a fraction of the cost: radius times
-// its square root, carried to about 100 bits and rounded once, is the correctly rounded
-// power. glibc's pow is within 0.52 units in the last place, so it rounds the same way unless
-// the power lies within 0.02 units of half-way between two doubles; a power that a nudge
-// of 1/32 unit either way would round differently is left to the library.
-inline double orbitPower(float radius)
+// radius^1.5 rounded after a nudge down and up of 1/32 to 1/16 unit in the last place.
+// Radius times its square root, carried to about 100 bits and rounded once, is the
+// correctly rounded power. glibc's pow is within 0.52 units, so where the two roundings
+// agree, the power is not within 0.02 units of half-way between two doubles and pow rounds
+// it the same way. Without branches, so that a loop of these vectorises.
+struct PowerBounds {
+    double below;
+    double above;
+};
+
+inline PowerBounds boundOrbitPower(float radius)
 {
     const double x = radius;  // 24 significant bits, so x times 26 bits is exact
     const double root = std::sqrt(x);
@@ -79,12 +83,22 @@ inline double orbitPower(float radius)
     // x * sqrt(x) = high + low, where sqrt(x) = root + residual / (2 root) to about 100 bits.
     const double high = x * rootHigh;
     const double low = x * rootLow + x * residual / (2.0 * root);
-    const double power = high + low;
-    const double margin = power * 0x1p-57;
-    if (high + (low - margin) != high + (low + margin)) {
-        return std::pow(x, 1.5);
-    }
-    return power;
+    const double margin = high * 0x1p-57;
+    return {high + (low - margin), high + (low + margin)};
+}
+
+// radius^1.5 from its bounds: the library is asked only where they disagree.
+inline double orbitPower(float radius, const PowerBounds& bounds)
+{
+    return bounds.below == bounds.above ? bounds.below
+                                        : std::pow(static_cast<double>(radius), 1.5);
+}
+
+// radius^1.5, which sets how slowly a star turns: the one power of each star's frame,
+// bit for bit std::pow(radius, 1.5).
+inline double orbitPower(float radius)
+{
+    return orbitPower(radius, boundOrbitPower(radius));
 }
 
 // Orbital phase in radians at t = tick * rate, for a star whose radius^1.5 is power and
@@ -123,8 +137,16 @@ void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit
         for (std::int32_t k = 0; k < count; ++k) {
             radius[k] = orbitRadius(draws[k].first);
         }
+        PowerBounds bounds[batchSize];
         for (std::int32_t k = 0; k < count; ++k) {
-            phase[k] = orbitalPhase(t, orbitPower(radius[k]), unitDraw(draws[k].second));
+            bounds[k] = boundOrbitPower(radius[k]);
+        }
+        double power[batchSize];
+        for (std::int32_t k = 0; k < count; ++k) {
+            power[k] = orbitPower(radius[k], bounds[k]);
+        }
+        for (std::int32_t k = 0; k < count; ++k) {
+            phase[k] = orbitalPhase(t, power[k], unitDraw(draws[k].second));
         }
         float sine[batchSize];
         float cosine[batchSize];
