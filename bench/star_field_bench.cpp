@@ -1,4 +1,5 @@
-// Measures one frame's star computation against its floor: the libm calls it cannot avoid.
+// Measures one frame's star computation against its libm floor: the power, sine and cosine
+// calls a plain transcription of the formulas makes for every star.
 #include "star_field.h"
 
 #include <benchmark/benchmark.h>
