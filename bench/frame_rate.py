@@ -91,5 +91,6 @@ def main():
             each = ", ".join(f"{r:.3f}" for r in ratios)
             print(f"  {label} = {statistics.median(ratios):.3f}   ({each})")
 
+
 if __name__ == "__main__":
     main()

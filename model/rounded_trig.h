@@ -97,12 +97,15 @@ inline RoundedSinCos estimateRoundedSinCos(double angle)
     return {static_cast<float>(sine), static_cast<float>(cosine), settled};
 }
 
+// The same from the library's own sine and cosine, for the angles left unsettled.
+inline RoundedSinCos libraryRoundedSinCos(double angle)
+{
+    return {static_cast<float>(std::sin(angle)), static_cast<float>(std::cos(angle)), true};
+}
+
 // static_cast<float>(std::sin(angle)) and static_cast<float>(std::cos(angle)), to the bit.
 inline RoundedSinCos roundedSinCos(double angle)
 {
-    RoundedSinCos result = estimateRoundedSinCos(angle);
-    if (!result.settled) {
-        result = {static_cast<float>(std::sin(angle)), static_cast<float>(std::cos(angle)), true};
-    }
-    return result;
+    const RoundedSinCos estimate = estimateRoundedSinCos(angle);
+    return estimate.settled ? estimate : libraryRoundedSinCos(angle);
 }

@@ -159,7 +159,7 @@ void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit
         }
         for (std::int32_t k = 0; k < count; ++k) {
             if (!settled[k]) {
-                const RoundedSinCos exact = roundedSinCos(phase[k]);
+                const RoundedSinCos exact = libraryRoundedSinCos(phase[k]);
                 sine[k] = exact.sine;
                 cosine[k] = exact.cosine;
             }
