@@ -5,7 +5,7 @@ set -euo pipefail
 
 build=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev python3)
 run=(xvfb x11-utils xdotool imagemagick)
-install=(dpkg-dev desktop-file-utils man-db groff-base)
+install=(dpkg-dev desktop-file-utils man-db groff-base lintian appstream)
 declare -a want
 case "${1:-test}" in
   run)   want=("${build[@]}" "${run[@]}") ;;

@@ -1,4 +1,6 @@
 """Installing the viewer: cmake --install into a prefix, and the Debian package made by CPack."""
+import glob
+import gzip
 import os
 import shutil
 import struct
@@ -42,8 +44,9 @@ class Install(unittest.TestCase):
         binary = os.path.join(prefix, "bin", "spirelle")
         self.assertTrue(os.access(binary, os.X_OK))
 
-        manual = os.path.join(prefix, "share", "man", "man6", "spirelle.6")
-        rendered = run("groff", "-man", "-Tutf8", "-ww", manual)
+        manual = os.path.join(prefix, "share", "man", "man6", "spirelle.6.gz")
+        with gzip.open(manual) as f:
+            rendered = run("groff", "-man", "-Tutf8", "-ww", input=f.read().decode())
         self.assertEqual(rendered.stderr, "")
         page = run("man", "-l", manual, env=dict(os.environ, MANWIDTH="80")).stdout
         for text in ("SPIRELLE(6)", "CONTROLS", "-geometry", "EXIT STATUS", "at line 82"):
@@ -51,6 +54,15 @@ class Install(unittest.TestCase):
 
         entry = os.path.join(prefix, "share", "applications", "spirelle.desktop")
         self.assertEqual(run("desktop-file-validate", entry).stdout, "")
+        (metainfo,) = glob.glob(os.path.join(prefix, "share", "metainfo", "*.metainfo.xml"))
+        validation = run("appstreamcli", "validate", "--no-net", "--no-color", metainfo).stdout
+        self.assertNotRegex(validation, r"(?m)^[EW]:", validation)
+
+        docs = os.path.join(prefix, "share", "doc", "spirelle")
+        with open(os.path.join(docs, "copyright")) as f:
+            self.assertIn("License: MIT", f.read())
+        with gzip.open(os.path.join(docs, "changelog.gz"), "rt") as f:
+            self.assertRegex(f.readline(), r"^spirelle \(\d+\.\d+\.\d+\) ")
 
         for size in ICON_SIZES:
             icon = os.path.join(prefix, "share", "icons", "hicolor", f"{size}x{size}", "apps",
@@ -67,6 +79,11 @@ class Install(unittest.TestCase):
         run("cpack", "-B", packages, cwd=BUILD["build_dir"])
         (deb,) = [os.path.join(packages, f) for f in os.listdir(packages) if f.endswith(".deb")]
 
+        # Informational tags may stay; errors and warnings fail the package.
+        lintian = subprocess.run(["lintian", "--fail-on", "error,warning", deb],
+                                 capture_output=True, text=True)
+        self.assertEqual(lintian.returncode, 0, lintian.stdout + lintian.stderr)
+
         depends = run("dpkg-deb", "-f", deb, "Depends").stdout
         names = {alternative.split()[0] for dependency in depends.split(",")
                  for alternative in dependency.split("|")}
@@ -77,7 +94,7 @@ class Install(unittest.TestCase):
             run("dpkg", "-i", deb)
             self.addCleanup(run, "dpkg", "-r", "spirelle")
             binary = "/usr/bin/spirelle"
-            self.assertIn("spirelle.6", run("dpkg", "-L", "spirelle").stdout)
+            self.assertIn("spirelle.6.gz", run("dpkg", "-L", "spirelle").stdout)
         else:
             root = self.temporary_directory()
             run("dpkg", "-x", deb, root)
