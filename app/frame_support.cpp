@@ -1,6 +1,8 @@
 // Aspect ratio and the OpenGL error line.
 #include "frame_support.h"
 
+#include "exact_rounding.h"
+
 namespace {
 // The error line has always carried this number; scripts that read it may rely on it.
 constexpr int errorLine = 82;
@@ -9,7 +11,8 @@ constexpr const char* unknownErrorText = "unknown error";
 
 double aspectRatio(int width, int height)
 {
-    return static_cast<double>(width) / static_cast<double>(height < 1 ? 1 : height);
+    const double pixelsHigh = height < 1 ? 1 : height;
+    return roundedTo<double>(static_cast<double>(width) / pixelsHigh);
 }
 
 void writeGlError(std::FILE* out, unsigned code, const char* text)

@@ -2,6 +2,8 @@
 // double-precision results rounded, without calling the library for nearly every angle.
 #pragma once
 
+#include "exact_rounding.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -17,6 +19,8 @@ struct SinCos {
     double sine;
     double cosine;
 };
+
+// The estimates below are used only where exactDoubleArithmetic holds.
 
 // Sine and cosine of an angle below 2^32 radians in size, within about 2^-52 of their size
 // plus 2^-86, as close as a library's. Larger angles, NaN and infinities give nothing useful.
@@ -100,12 +104,15 @@ inline RoundedSinCos estimateRoundedSinCos(double angle)
 // The same from the library's own sine and cosine, for the angles left unsettled.
 inline RoundedSinCos libraryRoundedSinCos(double angle)
 {
-    return {static_cast<float>(std::sin(angle)), static_cast<float>(std::cos(angle)), true};
+    return {roundedTo<float>(std::sin(angle)), roundedTo<float>(std::cos(angle)), true};
 }
 
 // static_cast<float>(std::sin(angle)) and static_cast<float>(std::cos(angle)), to the bit.
 inline RoundedSinCos roundedSinCos(double angle)
 {
+    if constexpr (!exactDoubleArithmetic) {
+        return libraryRoundedSinCos(angle);
+    }
     const RoundedSinCos estimate = estimateRoundedSinCos(angle);
     return estimate.settled ? estimate : libraryRoundedSinCos(angle);
 }

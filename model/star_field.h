@@ -47,7 +47,11 @@ private:
 // for every one of the 32768 draws, and is several times cheaper.
 inline float unitDraw(std::int32_t draw)
 {
-    constexpr double reciprocalOfMaxDraw = 1.0 / 32767.0;
+    constexpr double maxDraw = 32767.0;
+    if constexpr (!exactDoubleArithmetic) {
+        return roundedTo<float>(draw / maxDraw);
+    }
+    constexpr double reciprocalOfMaxDraw = 1.0 / maxDraw;
     return static_cast<float>(draw * reciprocalOfMaxDraw);
 }
 
@@ -56,7 +60,7 @@ inline float orbitRadius(std::int32_t draw)
 {
     constexpr double innerRadius = 0.1f;  // the single-precision 0.1, widened exactly
     constexpr double radiusSpan = 7.0;
-    return static_cast<float>(unitDraw(draw) * radiusSpan + innerRadius);
+    return roundedTo<float>(unitDraw(draw) * radiusSpan + innerRadius);
 }
 
 // radius^1.5 rounded after a nudge down and up of 1/32 to 1/16 unit in the last place.
@@ -98,6 +102,9 @@ inline double orbitPower(float radius, const PowerBounds& bounds)
 // bit for bit std::pow(radius, 1.5).
 inline double orbitPower(float radius)
 {
+    if constexpr (!exactDoubleArithmetic) {
+        return roundedTo<double>(std::pow(static_cast<double>(radius), 1.5));
+    }
     return orbitPower(radius, boundOrbitPower(radius));
 }
 
@@ -106,7 +113,15 @@ inline double orbitPower(float radius)
 inline float orbitalPhase(double t, double power, float start)
 {
     constexpr double halfTurn = 3.14159;  // five decimals, not pi: phases span 0 to 6.28318
-    return static_cast<float>(t / power + (start * halfTurn) * 2.0);
+    const double turn = roundedTo<double>(t / power);
+    const double startPhase = roundedTo<double>(start * halfTurn) * 2.0;  // doubling is exact
+    return roundedTo<float>(turn + startPhase);
+}
+
+// Time in radians of turn at radius 1: tick * rate, both taken exactly, rounded to double.
+inline double orbitalTime(std::int32_t tick, float spinRate)
+{
+    return roundedTo<double>(static_cast<double>(tick) * static_cast<double>(spinRate));
 }
 
 // Calls emit(x, y) for each of the first starCount stars, in order, at the given tick.
@@ -118,13 +133,23 @@ inline float orbitalPhase(double t, double power, float start)
 template <typename Emit>
 void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit&& emit)
 {
+    StarRandom random;
+    random.seed(0);
+    const double t = orbitalTime(tick, spinRate);
+    if constexpr (!exactDoubleArithmetic) {
+        // The plain formulas, one star after the other, with the library's power and trig.
+        for (std::int32_t i = 0; i < starCount; ++i) {
+            const float radius = orbitRadius(random.next());
+            const float start = unitDraw(random.next());
+            const RoundedSinCos trig = roundedSinCos(orbitalPhase(t, orbitPower(radius), start));
+            emit(roundedTo<float>(trig.cosine * radius), roundedTo<float>(trig.sine * radius));
+        }
+        return;
+    }
     // Stars go through in batches, each step a short loop of its own over the batch: the
     // arithmetic steps vectorise, and the few library calls (for the rare powers and angles
     // that need them) stay out of their way. Draws and emitted stars keep the plain order.
     constexpr std::int32_t batchSize = 64;
-    StarRandom random;
-    random.seed(0);
-    const double t = static_cast<double>(tick) * static_cast<double>(spinRate);
     for (std::int32_t done = 0; done < starCount;) {
         const std::int32_t count = std::min(batchSize, starCount - done);
         done += count;

@@ -23,9 +23,12 @@ SinCos library(double angle)
     return {sine(angle), cosine(angle)};
 }
 
+// To the bit, but any NaN equals any other: a C runtime may give NaNs of either sign from
+// two entry points to the same function (mingw-w64's sin and msvcrt's, for one).
 bool sameBits(float a, float b)
 {
-    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b) ||
+           (std::isnan(a) && std::isnan(b));
 }
 
 // The estimate's margin of 2^-46 assumes the approximation is this close to the library.
@@ -34,23 +37,27 @@ bool asCloseAsTheLibrary(double approximation, double expected)
     return std::fabs(approximation - expected) <= std::fabs(expected) * 0x1p-50 + 0x1p-80;
 }
 
-// Checks every angle; returns how many the estimate settled by itself.
+// Checks every angle; returns how many the estimate settled by itself. Where double
+// arithmetic is not exact the estimates are not used, and only the result is checked.
 std::size_t expectLibraryRounding(const std::vector<float>& angles)
 {
     std::size_t settled = 0;
     for (const float angle : angles) {
         const SinCos exact = library(angle);
-        const float sine = static_cast<float>(exact.sine);
-        const float cosine = static_cast<float>(exact.cosine);
+        const float sine = roundedTo<float>(exact.sine);
+        const float cosine = roundedTo<float>(exact.cosine);
+        const RoundedSinCos result = roundedSinCos(angle);
+        EXPECT_TRUE(sameBits(result.sine, sine) && sameBits(result.cosine, cosine))
+            << std::hexfloat << angle;
+        if (!exactDoubleArithmetic) {
+            continue;
+        }
         const RoundedSinCos estimate = estimateRoundedSinCos(angle);
         if (estimate.settled) {
             ++settled;
             EXPECT_TRUE(sameBits(estimate.sine, sine) && sameBits(estimate.cosine, cosine))
                 << std::hexfloat << angle;
         }
-        const RoundedSinCos result = roundedSinCos(angle);
-        EXPECT_TRUE(sameBits(result.sine, sine) && sameBits(result.cosine, cosine))
-            << std::hexfloat << angle;
         if (std::fabs(angle) < 0x1p32f) {
             const SinCos approximation = approximateSinCos(angle);
             EXPECT_TRUE(asCloseAsTheLibrary(approximation.sine, exact.sine) &&
@@ -86,7 +93,10 @@ TEST(RoundedSinCos, SettlesNearlyEveryPhaseWithoutTheLibrary)
     for (float& angle : angles) {
         angle = phase(random);
     }
-    EXPECT_GE(expectLibraryRounding(angles), angles.size() - angles.size() / 10000);
+    const std::size_t settled = expectLibraryRounding(angles);
+    if (exactDoubleArithmetic) {
+        EXPECT_GE(settled, angles.size() - angles.size() / 10000);
+    }
 }
 
 // Beside multiples of pi/2 one of the two is tiny, and the reduction cancels nearly all

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -240,6 +241,32 @@ TEST(StarField, MatchesThePlainFormulasForEveryStar)
             EXPECT_EQ(differences, 0) << "tick " << tick << ", rate " << rate;
         }
     }
+}
+
+namespace {
+// FNV-1a over the bits of every vertex of a frame, in order.
+std::uint64_t digestOf(const std::vector<Vertex>& stars)
+{
+    std::uint64_t digest = 0xcbf29ce484222325u;
+    for (const Vertex& star : stars) {
+        for (const float value : {star.x, star.y}) {
+            digest = (digest ^ std::bit_cast<std::uint32_t>(value)) * 0x100000001b3u;
+        }
+    }
+    return digest;
+}
+}  // namespace
+
+// Whole frames, digested as tests/vectors/star_vectors.py derives them on its own: every
+// target and build must draw these same frames to the bit.
+TEST(StarField, WholeFieldIsTheSameOnEveryTarget)
+{
+    EXPECT_EQ(digestOf(starsAt(0, 0.1f)), 8978831360557874790u);
+    EXPECT_EQ(digestOf(starsAt(1, 0.1f)), 1073258041941110961u);
+    EXPECT_EQ(digestOf(starsAt(1000, 0.1f)), 5270154741285880782u);
+    EXPECT_EQ(digestOf(starsAt(31623, 0.1f)), 12004781542536210479u);
+    EXPECT_EQ(digestOf(starsAt(1'000'000, 0.1f)), 13146186046796913306u);
+    EXPECT_EQ(digestOf(starsAt(1'000'000, -0.05f)), 15087558905101959810u);
 }
 
 TEST(StarField, SameTickAndRateGiveTheSameVertices)
