@@ -5,8 +5,7 @@
 #include "star_field.h"
 #include "view_state.h"
 
-#include <GL/glu.h>
-#include <GL/glut.h>
+#include "window_library.h"
 
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 #include "input.h"
 #include "view_state.h"
 
-#include <GL/glut.h>
+#include "window_library.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 #include "frame.h"
 #include "handlers.h"
 
-#include <GL/glut.h>
+#include "window_library.h"
 
 namespace {
 void openWindow(int* argc, char** argv)

@@ -2,7 +2,7 @@
 // only its fixed work (clear, transform, flush, error query, swap).
 #include "star_field.h"
 
-#include <GL/gl.h>
+#include "opengl.h"
 
 void drawStarField()
 {

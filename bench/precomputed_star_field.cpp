@@ -5,7 +5,7 @@
 #include "star_field.h"
 #include "view_state.h"
 
-#include <GL/gl.h>
+#include "opengl.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "star_field.h"
 #include "view_state.h"
 
-#include <GL/gl.h>
+#include "opengl.h"
 
 void drawStarField()
 {

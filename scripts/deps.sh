@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
-# Usage: scripts/deps.sh run|test|bench   (only missing packages are installed)
+# Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386
+# (only missing packages are installed)
 set -euo pipefail
 
 build=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev python3)
 run=(xvfb x11-utils xdotool imagemagick)
 install=(dpkg-dev desktop-file-utils man-db groff-base lintian appstream)
+windows=(cmake make g++-mingw-w64-i686-posix mingw-w64-i686-dev libgtest-dev dpkg-dev python3 file)
+# 32-bit Wine, with Mesa's 32-bit OpenGL for the program's window.
+wine=(wine wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 "${run[@]}")
 declare -a want
 case "${1:-test}" in
   run)   want=("${build[@]}" "${run[@]}") ;;
   test)  want=("${build[@]}" "${run[@]}" "${install[@]}") ;;
   bench) want=("${build[@]}" "${run[@]}" libbenchmark-dev) ;;
-  *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+  windows) want=("${windows[@]}") ;;
+  windows-test) want=("${wine[@]}") ;;
+  emulate-i386) want=(qemu-user-static) ;;
+  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -24,5 +31,8 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

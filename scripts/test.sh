@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Spirelle with its tests and runs them all, unit tests and end-to-end tests on Xvfb,
-# twice: on the plain build, then on a build with AddressSanitizer and UBSan.
+# twice: on the plain build, then on a build with AddressSanitizer and UBSan; then the
+# Windows build's tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
@@ -14,3 +15,5 @@ cmake -S . -B build-sanitize -DSPIRELLE_WERROR=ON -DSPIRELLE_SANITIZE=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure
+
+scripts/build-windows.sh --test

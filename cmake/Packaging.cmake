@@ -1,0 +1,75 @@
+# Installation and packages: on Windows a zip of the program, its README and licence; elsewhere
+# the viewer with its manual page, menu entry, icons, AppStream metadata and licence, and a
+# Debian package. The version comes from project(); the release date and the identity below
+# are the other facts that the installed files share.
+set(SPIRELLE_RELEASE_DATE 2026-12-08)
+set(SPIRELLE_RELEASE_TIME "Tue, 08 Dec 2026 12:00:00 +0000")
+set(SPIRELLE_APP_ID org.spirelle.Spirelle)
+set(SPIRELLE_HOMEPAGE https://spirelle.invalid)
+
+set(CPACK_PACKAGE_NAME spirelle)
+set(CPACK_PACKAGE_VENDOR "The Spirelle developers")
+set(CPACK_PACKAGE_CONTACT "Spirelle developers <dev@spirelle.invalid>")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  # Everything in one folder, as a zip is unpacked; text files with Windows line ends.
+  configure_file(data/windows/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+  configure_file(LICENSE LICENSE.txt COPYONLY)
+  install(TARGETS spirelle RUNTIME DESTINATION .)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+          DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME spirelle-${PROJECT_VERSION}-win32)
+  include(CPack)
+  return()
+endif()
+
+include(GNUInstallDirs)
+set(SPIRELLE_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/spirelle)
+
+# Debian wants manual pages and changelogs compressed, without a time stamp in the gzip
+# header, so that the same sources give the same package.
+function(spirelle_gzipped template output)
+  configure_file(${template} ${CMAKE_CURRENT_BINARY_DIR}/${output} @ONLY)
+  add_custom_command(OUTPUT ${output}.gz
+                     COMMAND gzip -9nf -k ${output}
+                     DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${output}
+                     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} VERBATIM)
+endfunction()
+spirelle_gzipped(data/spirelle.6.in spirelle.6)
+spirelle_gzipped(data/debian/changelog.in changelog)
+add_custom_target(spirelle_docs ALL DEPENDS spirelle.6.gz changelog.gz)
+configure_file(data/spirelle.metainfo.xml.in ${SPIRELLE_APP_ID}.metainfo.xml @ONLY)
+
+install(TARGETS spirelle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/spirelle.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES data/spirelle.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${SPIRELLE_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size 48 128 256)
+  install(FILES data/icons/spirelle-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME spirelle.png)
+endforeach()
+install(FILES data/debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION ${SPIRELLE_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "animated galaxy of stars on circular orbits")
+# Package managers show the description as it stands, so its lines are kept short.
+set(CPACK_PACKAGE_DESCRIPTION [=[
+Spirelle animates a flat galaxy in one OpenGL window: 25,000 white stars on
+circular orbits, each turning more slowly the farther it lies from the centre,
+so that the inner stars lap the outer ones.
+
+Drag with the left mouse button to turn the disc; the arrow keys zoom and
+change the orbital rate, space pauses and Escape quits.]=])
+set(CPACK_PACKAGE_INSTALL_DIRECTORY spirelle)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${SPIRELLE_HOMEPAGE})
+# The dependencies are the shared libraries the binary links, as dpkg-shlibdeps finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)

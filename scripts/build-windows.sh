@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Cross-builds Spirelle as a 32-bit Windows console program with mingw-w64: freeglut (from
+# Debian's source package) and GoogleTest as static libraries, then build-windows/spirelle.exe
+# and its zip. With --test it also runs the unit tests under Wine, on this build and on one
+# with the compiler's default x87 maths, and the zip end to end on a private Xvfb.
+# Usage: scripts/build-windows.sh [--test]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/build-windows
+deps=$build/deps
+jobs=$(nproc)
+fail() { echo "build-windows: $*" >&2; exit 1; }
+quietly() { "$@" >"$build/last-step.log" 2>&1 || { tail -n 20 "$build/last-step.log" >&2; return 1; }; }
+
+case "${1:-}" in
+  "") testing=false ;;
+  --test) testing=true ;;
+  *) echo "usage: $0 [--test]" >&2; exit 2 ;;
+esac
+
+scripts/deps.sh windows || fail "could not install the mingw-w64 cross compiler and build tools"
+command -v i686-w64-mingw32-g++-posix >/dev/null || fail "the i686 mingw-w64 cross compiler is missing"
+mkdir -p "$deps/src"
+
+# freeglut's source comes from Debian; apt-get source needs a deb-src entry for that.
+add_source_entries() {
+  local entries=/etc/apt/sources.list.d/spirelle-deb-src
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$entries.sources"
+  else
+    sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list >"$entries.list"
+  fi
+  apt-get update -qq
+}
+
+freeglut_source() {
+  local found=("$deps"/src/freeglut-*/CMakeLists.txt)
+  if [ ! -f "${found[0]}" ]; then
+    apt-get source --print-uris freeglut >/dev/null 2>&1 || add_source_entries >/dev/null 2>&1 || true
+    (cd "$deps/src" && apt-get source -qq freeglut >/dev/null 2>&1) ||
+      fail "could not fetch freeglut's Debian source package (apt-get source freeglut)"
+    found=("$deps"/src/freeglut-*/CMakeLists.txt)
+  fi
+  dirname "${found[0]}"
+}
+
+# Configures, builds and installs a CMake project for i686 Windows into the deps prefix.
+cross_build_library() {
+  local name=$1 source=$2
+  shift 2
+  quietly cmake -S "$source" -B "$deps/build-$name" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$deps" "$@" &&
+    quietly cmake --build "$deps/build-$name" -j "$jobs" &&
+    quietly cmake --install "$deps/build-$name" || fail "could not build $name for Windows"
+}
+
+if [ ! -f "$deps/lib/libglut.a" ]; then
+  echo "Building freeglut for Windows"
+  cross_build_library freeglut "$(freeglut_source)" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \
+    -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON
+fi
+if [ ! -f "$deps/lib/libgtest.a" ]; then
+  echo "Building GoogleTest for Windows"
+  [ -f /usr/src/googletest/CMakeLists.txt ] || fail "GoogleTest's sources are missing (libgtest-dev)"
+  cross_build_library googletest /usr/src/googletest -DBUILD_GMOCK=OFF
+fi
+
+# The program; a second build with x87 maths is for the tests alone.
+configure() {
+  local dir=$1
+  shift
+  quietly cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
+    -DCMAKE_PREFIX_PATH="$deps" -DSPIRELLE_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine "$@" ||
+    fail "could not configure $dir"
+}
+configure "$build"
+quietly cmake --build "$build" -j "$jobs" || fail "could not build the Windows program"
+(cd "$build" && quietly cpack) || fail "could not make the zip"
+echo "Built $build/spirelle.exe and $(ls "$build"/spirelle-*-win32.zip)"
+$testing || exit 0
+
+scripts/deps.sh windows-test || fail "could not install Wine, Xvfb and the tools the tests need"
+# Some kernels run no 32-bit x86 programs; QEMU then runs 32-bit Wine for them, through
+# binfmt_misc (the same entry as Debian's qemu-user-binfmt makes for foreign systems).
+emulate_i386() {
+  local binfmt=/proc/sys/fs/binfmt_misc
+  scripts/deps.sh emulate-i386 || return 1
+  [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" || return 1
+  [ -e "$binfmt/qemu-i386" ] ||
+    echo ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      >"$binfmt/register"
+}
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "This kernel runs no 32-bit programs: running them through QEMU"
+  emulate_i386 && /usr/lib/wine/wine --version >/dev/null 2>&1 ||
+    fail "this kernel runs no 32-bit programs, and QEMU could not be set up to run them"
+fi
+export WINEPREFIX=$build/wine WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Making a Wine prefix (slow where QEMU runs Wine)"
+  quietly wine wineboot --init || fail "Wine did not start"
+fi
+configure "$build-x87" -DSPIRELLE_SSE2_MATH=OFF
+quietly cmake --build "$build-x87" -j "$jobs" --target spirelle_unit_tests ||
+  fail "could not build the unit tests with x87 maths"
+ctest --test-dir "$build" --output-on-failure
+ctest --test-dir "$build-x87" --output-on-failure -R '^unit$'

@@ -1,0 +1,83 @@
+"""The Windows program: how it was built, then its zip unpacked and run under Wine on Xvfb."""
+import glob
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+import zipfile
+
+sys.path.insert(0, os.path.dirname(__file__))
+
+from harness import Viewer, Xvfb, run_tests  # noqa: E402
+
+BUILD = {}
+# What Windows itself provides: the program must need no other DLL.
+WINDOWS_DLLS = {"advapi32.dll", "gdi32.dll", "glu32.dll", "kernel32.dll", "msvcrt.dll",
+                "opengl32.dll", "user32.dll", "winmm.dll"}
+# Wine started through QEMU takes close to a minute before its first window.
+STARTUP_SECONDS = 600
+
+
+def run(*args, **kwargs):
+    return subprocess.run(args, capture_output=True, text=True, check=True, **kwargs).stdout
+
+
+class Build(unittest.TestCase):
+    def test_a_32_bit_console_program_that_needs_only_windows(self):
+        program = os.path.join(BUILD["build_dir"], "spirelle.exe")
+        self.assertIn("PE32 executable (console) Intel 80386", run("file", program))
+        imports = re.findall(r"DLL Name: (\S+)", run("i686-w64-mingw32-objdump", "-p", program))
+        self.assertLessEqual({name.lower() for name in imports}, WINDOWS_DLLS)
+
+    def test_glut_gets_the_c_runtime_exit_on_windows(self):
+        main = os.path.join(BUILD["build_dir"], "CMakeFiles", "spirelle_window.dir", "app",
+                            "main.cpp.obj")
+        undefined = set(re.findall(r"^\s+U (\S+)$", run("i686-w64-mingw32-nm", main), re.M))
+        self.assertLessEqual({"___glutInitWithExit", "___glutCreateWindowWithExit"}, undefined)
+        self.assertFalse({"_glutInit", "_glutCreateWindow"} & undefined)
+
+
+class Zip(unittest.TestCase):
+    def unpacked_program(self):
+        """The zip made by CPack, unpacked onto the Wine prefix's drive C."""
+        run("cpack", cwd=BUILD["build_dir"])
+        (archive,) = glob.glob(os.path.join(BUILD["build_dir"], "spirelle-*-win32.zip"))
+        target = os.path.join(os.environ["WINEPREFIX"], "drive_c", "Spirelle")
+        shutil.rmtree(target, ignore_errors=True)
+        self.addCleanup(shutil.rmtree, target, ignore_errors=True)
+        with zipfile.ZipFile(archive) as contents:
+            (folder,) = {name.split("/")[0] for name in contents.namelist()}
+            self.assertEqual(sorted(os.path.basename(n) for n in contents.namelist()),
+                             ["LICENSE.txt", "README.txt", "spirelle.exe"])
+            contents.extractall(target)
+        return os.path.join(target, folder, "spirelle.exe")
+
+    def test_draws_the_galaxy_pauses_and_quits(self):
+        program = self.unpacked_program()
+        with Xvfb() as xvfb:
+            viewer = Viewer(xvfb, "wine", [program], timeout=STARTUP_SECONDS)
+            self.addCleanup(viewer.close)
+            title, _, size = viewer.geometry()
+            self.assertEqual((title, size), ("Spirelle", (480, 240)))
+
+            viewer.keys("space")
+            still = viewer.settled_screenshot(pause=5)
+            time.sleep(2)
+            self.assertEqual(viewer.screenshot(), still, "the galaxy moves while paused")
+            self.assertEqual(still.colours(), {b"\xff\xff\xff", b"\x00\x00\x00"})
+            # White points spread over a disc, not only along the two axes through the centre.
+            off_axes = [(x, y) for x, y in still.lit()
+                        if abs(x - still.width // 2) > 2 and abs(y - still.height // 2) > 2]
+            self.assertGreater(len(off_axes), 3000)
+
+            viewer.keys("Right")
+            self.assertIsNotNone(viewer.changed_screenshot(still, timeout=60),
+                                 "Right does not change the picture")
+            self.assertEqual(viewer.quit(timeout=STARTUP_SECONDS), 0, viewer.stderr)
+
+
+if __name__ == "__main__":
+    run_tests(BUILD)
