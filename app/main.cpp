@@ -1,6 +1,7 @@
 // Spirelle: opens the window, installs the handlers and hands control to GLUT.
 #include "frame.h"
 #include "handlers.h"
+#include "heap.h"
 
 #include "window_library.h"
 
@@ -31,6 +32,7 @@ void installHandlers()
 
 int main(int argc, char** argv)
 {
+    holdHeapAcrossFrames();
     openWindow(&argc, argv);
     installHandlers();
     glutMainLoop();

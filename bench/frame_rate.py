@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Frames per second of the real viewer on a private Xvfb, beside builds that split a frame.
+"""Frames per second and CPU time per frame of the real viewer on a private Xvfb, beside a
+straightforward build of it and builds that split a frame.
 
-Each build runs for a fixed time with a preloaded counter of buffer swaps; the builds take
-turns over several rounds and the median of each is reported. With --floor-us (the libm
-floor of one frame's stars, from star_field_bench) it also prints how a frame's time splits,
-and runs a control: the precomputed build kept busy for the floor's time in every frame.
+Each build runs for a fixed time with a preloaded counter of buffer swaps, which also reads
+the process's CPU time (every thread, user and system) at the first and last swap; the builds
+take turns over several rounds and the median of each is reported, with the median of the
+viewer-to-straightforward ratios of each round. With --floor-us (the libm floor of one
+frame's stars, from star_field_bench) it also prints how a frame's time splits, and runs a
+control: the precomputed build kept busy for the floor's time in every frame.
 """
 import argparse
 import os
@@ -17,7 +20,8 @@ from harness import Viewer, Xvfb  # noqa: E402
 
 
 def measure(xvfb, build, counter, seconds):
-    """Frames per second, and the median times of a frame and its point batch in milliseconds."""
+    """Frames per second, the median times of a frame and its point batch, and the CPU time
+    per frame, the times in milliseconds."""
     binary, env = build
     viewer = Viewer(xvfb, binary, preload=counter, env=env)
     try:
@@ -25,8 +29,9 @@ def measure(xvfb, build, counter, seconds):
         if viewer.quit() != 0:
             raise RuntimeError(f"{binary} did not quit cleanly: {viewer.stderr}")
         report = viewer.report()
-        return ((int(report["frames"]) - 1) / float(report["seconds"]), float(report["frame_ms"]),
-                float(report["batch_ms"]))
+        frames = int(report["frames"]) - 1  # the intervals between the first and last swap
+        return (frames / float(report["seconds"]), float(report["frame_ms"]),
+                float(report["batch_ms"]), 1000.0 * float(report["cpu_seconds"]) / frames)
     finally:
         viewer.close()
 
@@ -34,6 +39,8 @@ def measure(xvfb, build, counter, seconds):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--viewer", required=True)
+    parser.add_argument("--straightforward", required=True,
+                        help="build with the plain formulas and none of the viewer's tuning")
     parser.add_argument("--empty", required=True, help="build whose frames draw no stars")
     parser.add_argument("--precomputed", required=True, help="build that sends fixed vertices")
     parser.add_argument("--counter", required=True, help="the preloaded swap counter")
@@ -42,7 +49,8 @@ def main():
     parser.add_argument("--floor-us", type=float, help="libm floor of one frame's stars")
     args = parser.parse_args()
 
-    builds = {"viewer": (args.viewer, {}), "empty frame": (args.empty, {}),
+    builds = {"viewer": (args.viewer, {}), "straightforward": (args.straightforward, {}),
+              "empty frame": (args.empty, {}),
               "precomputed vertices": (args.precomputed, {})}
     control = "precomputed, kept busy"
     if args.floor_us is not None:
@@ -56,14 +64,22 @@ def main():
     frame_ms, batch_ms = {}, {}
     print(f"Frame rate on Xvfb, 480 x 240 window, median of {args.rounds} runs of "
           f"{args.seconds:g} s. 'frame' is the median time from one swap to the next and")
-    print("'batch' the median time from glBegin to the end of glEnd, both within each run:")
+    print("'batch' the median time from glBegin to the end of glEnd, both within each run;")
+    print("'CPU' the process's CPU time, all threads, over the frames it drew:")
     for name, values in runs.items():
         fps = statistics.median(v[0] for v in values)
         frame_ms[name] = statistics.median(v[1] for v in values)
         batch_ms[name] = statistics.median(v[2] for v in values)
+        cpu_ms = statistics.median(v[3] for v in values)
         each = ", ".join(f"{v[1]:.3f}" for v in values)
         print(f"  {name:22s} {fps:8.1f} fps  frame {frame_ms[name]:6.3f} ms  "
-              f"batch {batch_ms[name]:6.3f} ms   (frame of each run: {each})")
+              f"CPU {cpu_ms:6.3f} ms  batch {batch_ms[name]:6.3f} ms   (frame of each run: {each})")
+
+    print("Viewer against the straightforward build, per round (median, then each round):")
+    for label, column in (("frames per second", 0), ("CPU time per frame", 3)):
+        ratios = [v[column] / s[column] for v, s in zip(runs["viewer"], runs["straightforward"])]
+        each = ", ".join(f"{r:.3f}" for r in ratios)
+        print(f"  {label:20s} x {statistics.median(ratios):.3f}   ({each})")
 
     fixed = frame_ms["empty frame"]
     submission = batch_ms["precomputed vertices"] - batch_ms["empty frame"]

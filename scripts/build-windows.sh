@@ -98,6 +98,8 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     fail "this kernel runs no 32-bit programs, and QEMU could not be set up to run them"
 fi
 export WINEPREFIX=$build/wine WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's server and services outlive the programs they served; end them with this script.
+trap 'wineserver -k 2>/dev/null || true' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Making a Wine prefix (slow where QEMU runs Wine)"
   quietly wine wineboot --init || fail "Wine did not start"

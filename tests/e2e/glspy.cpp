@@ -5,6 +5,8 @@
 //
 // Environment:
 //   GLSPY_REPORT=path    at exit, write "frames N", "seconds S" (first to last swap),
+//                        "cpu_seconds C" (the process's CPU time, all threads, user and
+//                        system, from the first swap to the last),
 //                        "frame_ms F" (median time from one swap to the next),
 //                        "batch_ms M" (median time from glBegin to the end of glEnd) and,
 //                        in the full spy, "zoom/angleX/angleY" of the last frame in hex
@@ -25,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <string>
 #include <vector>
@@ -63,10 +66,20 @@ private:
     std::size_t count_ = 0;
 };
 
+// CPU time of the whole process, every thread, user and system, in seconds.
+double processCpuSeconds()
+{
+    timespec time{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) * 1e-9;
+}
+
 struct Spy {
     long frames = 0;
     Clock::time_point firstSwap;
     Clock::time_point lastSwap;
+    double firstSwapCpu = 0.0;
+    double lastSwapCpu = 0.0;
     Clock::time_point batchStart;
     Durations frameTimes;
     Durations batchTimes;
@@ -113,8 +126,9 @@ struct Spy {
     {
         if (const char* path = std::getenv("GLSPY_REPORT")) {
             if (std::FILE* out = std::fopen(path, "w")) {
-                std::fprintf(out, "frames %ld\nseconds %.6f\n", frames,
-                             std::chrono::duration<double>(lastSwap - firstSwap).count());
+                std::fprintf(out, "frames %ld\nseconds %.6f\ncpu_seconds %.6f\n", frames,
+                             std::chrono::duration<double>(lastSwap - firstSwap).count(),
+                             lastSwapCpu - firstSwapCpu);
                 if (!frameTimes.empty()) {
                     std::fprintf(out, "frame_ms %.6f\n", frameTimes.medianMilliseconds());
                 }
@@ -153,12 +167,15 @@ void glutSwapBuffers()
     static const auto forward = real<void (*)()>("glutSwapBuffers");
     forward();
     const Clock::time_point now = Clock::now();
+    const double cpu = processCpuSeconds();
     if (spy.frames++ == 0) {
         spy.firstSwap = now;
+        spy.firstSwapCpu = cpu;
     } else {
         spy.frameTimes.add(now - spy.lastSwap);
     }
     spy.lastSwap = now;
+    spy.lastSwapCpu = cpu;
     if (spy.rssPath != nullptr && spy.frames % 1000 == 0) {
         spy.recordResidentMemory();
     }
