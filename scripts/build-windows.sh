@@ -10,8 +10,14 @@ root=$PWD
 build=$root/build-windows
 deps=$build/deps
 jobs=$(nproc)
-fail() { echo "build-windows: $*" >&2; exit 1; }
-quietly() { "$@" >"$build/last-step.log" 2>&1 || { tail -n 20 "$build/last-step.log" >&2; return 1; }; }
+# Each step's output goes to a log; a failure is one line that names the step and the log.
+log=$build/last-step.log
+fail() {
+  if [ -s "$log" ]; then echo "build-windows: $* (details: $log)"; else echo "build-windows: $*"; fi >&2
+  exit 1
+}
+quietly() { "$@" >"$log" 2>&1; }
+rm -f "$log"
 
 case "${1:-}" in
   "") testing=false ;;
