@@ -4,12 +4,19 @@
 #include <cfloat>
 #include <limits>
 
-// Whether every double operation is rounded to IEEE binary64 as it happens, and float is IEEE
-// binary32. The fast star arithmetic rounds by design and reads the bits of doubles, so it
-// is compiled only where this holds; elsewhere (x87 maths keeps 80-bit intermediates,
-// FLT_EVAL_METHOD 2) the plain library formulas are used instead.
+// Whether the compiler may rewrite floating-point expressions (-ffast-math, -Ofast).
+#if defined(__FAST_MATH__)
+inline constexpr bool rewritesFloatingPoint = true;
+#else
+inline constexpr bool rewritesFloatingPoint = false;
+#endif
+
+// Whether every double operation is rounded to IEEE binary64 as it happens, as written, and
+// float is IEEE binary32. The fast star arithmetic rounds by design and reads the bits of
+// doubles, so it is compiled only where this holds; elsewhere (x87 maths keeps 80-bit
+// intermediates, FLT_EVAL_METHOD 2) the plain library formulas are used instead.
 inline constexpr bool exactDoubleArithmetic =
-    FLT_EVAL_METHOD == 0 && std::numeric_limits<double>::is_iec559 &&
+    FLT_EVAL_METHOD == 0 && !rewritesFloatingPoint && std::numeric_limits<double>::is_iec559 &&
     std::numeric_limits<double>::digits == 53 && std::numeric_limits<float>::is_iec559 &&
     std::numeric_limits<float>::digits == 24;
 
