@@ -106,12 +106,22 @@ fi
 export WINEPREFIX=$build/wine WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine's server and services outlive the programs they served; end them with this script.
 trap 'wineserver -k 2>/dev/null || true' EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# QEMU's user-mode emulation now and then crashes a Wine process. Making a prefix starts a
+# dozen of them, so it gets three tries, and each test a second run if its first fails.
+make_prefix() {
+  local attempt
+  for attempt in 1 2 3; do
+    rm -rf "$WINEPREFIX"
+    quietly wine wineboot --init && touch "$WINEPREFIX/.made" && return 0
+  done
+  return 1
+}
+if [ ! -f "$WINEPREFIX/.made" ]; then
   echo "Making a Wine prefix (slow where QEMU runs Wine)"
-  quietly wine wineboot --init || fail "Wine did not start"
+  make_prefix || fail "Wine did not start"
 fi
 configure "$build-x87" -DSPIRELLE_SSE2_MATH=OFF
 quietly cmake --build "$build-x87" -j "$jobs" --target spirelle_unit_tests ||
   fail "could not build the unit tests with x87 maths"
-ctest --test-dir "$build" --output-on-failure
-ctest --test-dir "$build-x87" --output-on-failure -R '^unit$'
+ctest --test-dir "$build" --output-on-failure --repeat until-pass:2
+ctest --test-dir "$build-x87" --output-on-failure --repeat until-pass:2 -R '^unit$'
