@@ -25,7 +25,7 @@ def run(*args, **kwargs):
     return subprocess.run(args, capture_output=True, text=True, check=True, **kwargs).stdout
 
 
-class Build(unittest.TestCase):
+class Binary(unittest.TestCase):
     def test_a_32_bit_console_program_that_needs_only_windows(self):
         program = os.path.join(BUILD["build_dir"], "spirelle.exe")
         self.assertIn("PE32 executable (console) Intel 80386", run("file", program))
