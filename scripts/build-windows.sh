@@ -116,23 +116,32 @@ fi
 export WINEPREFIX=$build/wine WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # Wine's server and services outlive the programs they served; end them with this script.
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# One persistent server, with Wine's services, for the prefix and every test: each new
+# server starts them all again. It is ended when the script ends; a server that is already
+# running makes wineserver -p fail, and is kept.
+start_server() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -p 2>/dev/null || true
+}
 # QEMU's user-mode emulation now and then crashes a Wine process. Making a prefix starts a
-# dozen of them, so it gets three tries of at most 20 minutes (about 10 under QEMU), and
-# each test a second run if its first fails.
+# dozen of them, so it gets three tries of at most 20 minutes (about 10 under QEMU), each
+# with a server of its own, and each test a second run if its first fails.
 make_prefix() {
   local attempt
   for attempt in 1 2 3; do
+    wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
+    start_server
     quietly timeout 1200 wine wineboot --init && touch "$WINEPREFIX/.made" && return 0
   done
   return 1
 }
-if [ ! -f "$WINEPREFIX/.made" ]; then
+if [ -f "$WINEPREFIX/.made" ]; then
+  start_server
+else
   echo "Making a Wine prefix (slow where QEMU runs Wine)"
   make_prefix || fail "Wine did not start"
 fi
-# One server, with Wine's services, for every test: each new one starts them all again.
-wineserver -p
 configure "$build-x87" -DSPIRELLE_SSE2_MATH=OFF
 quietly cmake --build "$build-x87" -j "$jobs" --target spirelle_unit_tests ||
   fail "could not build the unit tests with x87 maths"
