@@ -1,8 +1,11 @@
-// Sine and cosine rounded to single precision, the same to the bit as the library's
-// double-precision results rounded, without calling the library for nearly every angle.
+// Sine and cosine rounded to single precision: the correctly rounded double results, rounded
+// again to float. A fast estimate settles nearly every angle; the precise evaluation settles
+// the rest. Neither calls the C library.
 #pragma once
 
+#include "angle_reduction.h"
 #include "exact_rounding.h"
+#include "precise_trig.h"
 
 #include <bit>
 #include <cmath>
@@ -11,7 +14,8 @@
 struct RoundedSinCos {
     float sine;
     float cosine;
-    // False where the estimate cannot vouch for both roundings; the library decides there.
+    // False where the estimate cannot vouch for both roundings; the precise evaluation
+    // decides there.
     bool settled;
 };
 
@@ -20,28 +24,13 @@ struct SinCos {
     double cosine;
 };
 
-// The estimates below are used only where exactDoubleArithmetic holds.
+// The arithmetic below is used only where exactDoubleArithmetic holds.
 
-// Sine and cosine of an angle below 2^32 radians in size, within about 2^-52 of their size
-// plus 2^-86, as close as a library's. Larger angles, NaN and infinities give nothing useful.
-// Without branches, so that a loop of these vectorises.
-inline SinCos approximateSinCos(double angle)
+// Sine and cosine of quadrant pi/2 + reduced, |reduced| <= pi/4, within about 2^-52 of their
+// size; only quadrant's last two bits count. Without branches, so that a loop of these
+// vectorises.
+inline SinCos sinCosOfReduced(std::uint64_t quadrant, double reduced)
 {
-    // angle = quarter * pi/2 + reduced, with quarter the nearest integer to angle / (pi/2).
-    constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
-    constexpr double integerShift = 0x1.8p52;  // adding it rounds to an integer
-    const double shifted = angle * twoOverPi + integerShift;
-    const double quarter = shifted - integerShift;
-    // pi/2 in four parts, to about 2^-119. The first three have 21 bits, so quarter (below
-    // 2^32) times each is exact, and so are the first two subtractions.
-    constexpr double halfPi1 = 0x1.921fbp+0;
-    constexpr double halfPi2 = 0x1.5110bp-22;
-    constexpr double halfPi3 = 0x1.1846ap-44;
-    constexpr double halfPi4 = -0x1.d9cceba3f91f2p-66;
-    const double reduced =
-        (((angle - quarter * halfPi1) - quarter * halfPi2) - quarter * halfPi3) -
-        quarter * halfPi4;
-
     // Taylor series to r^15 and r^16: for |r| <= pi/4 the first terms left out are below
     // 2^-54 and 2^-58.
     const double r2 = reduced * reduced;
@@ -66,9 +55,8 @@ inline SinCos approximateSinCos(double angle)
                                             r2 * (-0x1.93974a8c07c9dp-37 +
                                                   r2 * 0x1.ae7f3e733b81fp-45)))))));
 
-    // The quadrant picks and signs the two: quarter's last two bits sit in shifted's. The
-    // choice is made on the bits, with masks rather than branches, so that it vectorises.
-    const std::uint64_t quadrant = std::bit_cast<std::uint64_t>(shifted);
+    // The quadrant picks and signs the two, on the bits, with masks rather than branches, so
+    // that it vectorises.
     const std::uint64_t swap = 0u - (quadrant & 1u);  // all ones in odd quadrants
     const std::uint64_t sinBits = std::bit_cast<std::uint64_t>(sinReduced);
     const std::uint64_t cosBits = std::bit_cast<std::uint64_t>(cosReduced);
@@ -78,41 +66,95 @@ inline SinCos approximateSinCos(double angle)
             std::bit_cast<double>(((cosBits & ~swap) | (sinBits & swap)) ^ cosineSign)};
 }
 
-// static_cast<float>(std::sin(angle)) and the same for the cosine, computed without a call.
-// The approximations lie well within 2^-46 of both the true values and the library's.
-// Rounding to single precision keeps only 24 bits: unless a value lies within that margin
-// of a point half-way between two floats, its rounding is the library's rounding too. The
-// rare angles that land near such a point, and angles beyond 2^32 radians, are left
-// unsettled.
-inline RoundedSinCos estimateRoundedSinCos(double angle)
+// Sine and cosine of an angle below 2^32 radians in size, within about 2^-52 of their size
+// plus 2^-86. Larger angles, NaN and infinities give nothing useful. Without branches.
+inline SinCos approximateSinCos(double angle)
+{
+    // angle = quarter * pi/2 + reduced, with quarter the nearest integer to angle / (pi/2).
+    constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
+    constexpr double integerShift = 0x1.8p52;  // adding it rounds to an integer
+    const double shifted = angle * twoOverPi + integerShift;
+    const double quarter = shifted - integerShift;
+    // pi/2 in four parts, to about 2^-119. The first three have 21 bits, so quarter (below
+    // 2^32) times each is exact, and so are the first two subtractions.
+    constexpr double halfPi1 = 0x1.921fbp+0;
+    constexpr double halfPi2 = 0x1.5110bp-22;
+    constexpr double halfPi3 = 0x1.1846ap-44;
+    constexpr double halfPi4 = -0x1.d9cceba3f91f2p-66;
+    const double reduced =
+        (((angle - quarter * halfPi1) - quarter * halfPi2) - quarter * halfPi3) -
+        quarter * halfPi4;
+
+    // quarter's last two bits sit in shifted's.
+    return sinCosOfReduced(std::bit_cast<std::uint64_t>(shifted), reduced);
+}
+
+// The two approximations rounded to float, and whether those are the roundings of the true
+// values. Rounding to single precision keeps only 24 bits: unless a value lies within its
+// margin of a point half-way between two floats, its rounding is the true value's rounding
+// too, whether or not that is first rounded to double.
+inline RoundedSinCos settleRounding(SinCos approximation, bool trusted)
 {
     // Whether every double within margin of value rounds to the same float.
     const auto roundsAlike = [](double value, double margin) {
         return static_cast<float>(value - margin) == static_cast<float>(value + margin);
     };
-    const auto [sine, cosine] = approximateSinCos(angle);
-    // 2^-46 of the value covers both approximations; 2^-75 covers the reduction's error of
-    // about 2^-86 near multiples of pi/2, where sine or cosine is far smaller than the angle.
+    const auto [sine, cosine] = approximation;
+    // 2^-46 of the value covers the approximation many times over; 2^-75 covers the
+    // reduction's error of about 2^-86 near multiples of pi/2, where sine or cosine is far
+    // smaller than the angle.
     const double sineMargin = std::fabs(sine) * 0x1p-46 + 0x1p-75;
     const double cosineMargin = std::fabs(cosine) * 0x1p-46 + 0x1p-75;
     // Bitwise, not short-circuit: no branches.
-    const bool settled = (std::fabs(angle) < 0x1p32) & roundsAlike(sine, sineMargin) &
-                         roundsAlike(cosine, cosineMargin);
+    const bool settled = trusted & roundsAlike(sine, sineMargin) & roundsAlike(cosine, cosineMargin);
     return {static_cast<float>(sine), static_cast<float>(cosine), settled};
 }
 
-// The same from the library's own sine and cosine, for the angles left unsettled.
+// The fast estimate of the rounded sine and cosine, for angles below 2^32 radians in size;
+// the rare angles that land near a half-way point, and all larger ones, are left unsettled.
+inline RoundedSinCos estimateRoundedSinCos(double angle)
+{
+    return settleRounding(approximateSinCos(angle), std::fabs(angle) < 0x1p32);
+}
+
+// The rounded sine and cosine of any float angle, for those the estimate leaves unsettled.
+// Large angles are reduced exactly, and most of them then settled by the fast polynomials;
+// the rest are evaluated precisely. NaN and infinities give NaN, as the library does.
+inline RoundedSinCos exactRoundedSinCos(float angle)
+{
+    if (!std::isfinite(angle)) {
+        const float nan = angle - angle;
+        return {nan, nan, true};
+    }
+    // Below 2^-27 the sine rounds to the angle and the cosine to 1, in double already.
+    if (std::fabs(angle) < 0x1p-27f) {
+        return {angle, 1.0f, true};
+    }
+    const ReducedAngle reduced = reduceAngle(angle);
+    if (std::fabs(angle) >= 0x1p32f) {
+        const RoundedSinCos estimate =
+            settleRounding(sinCosOfReduced(reduced.quadrant, reduced.reduced.high), true);
+        if (estimate.settled) {
+            return estimate;
+        }
+    }
+    const PreciseSinCos precise = preciseSinCos(reduced);
+    return {static_cast<float>(precise.sine.high), static_cast<float>(precise.cosine.high), true};
+}
+
+// The same from the library's own sine and cosine: the plain formulas, for targets where
+// doubles are not rounded operation by operation.
 inline RoundedSinCos libraryRoundedSinCos(double angle)
 {
     return {roundedTo<float>(std::sin(angle)), roundedTo<float>(std::cos(angle)), true};
 }
 
-// static_cast<float>(std::sin(angle)) and static_cast<float>(std::cos(angle)), to the bit.
-inline RoundedSinCos roundedSinCos(double angle)
+// The sine and cosine of angle, correctly rounded to double, then rounded to float.
+inline RoundedSinCos roundedSinCos(float angle)
 {
     if constexpr (!exactDoubleArithmetic) {
         return libraryRoundedSinCos(angle);
     }
     const RoundedSinCos estimate = estimateRoundedSinCos(angle);
-    return estimate.settled ? estimate : libraryRoundedSinCos(angle);
+    return estimate.settled ? estimate : exactRoundedSinCos(angle);
 }

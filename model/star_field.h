@@ -1,6 +1,7 @@
 // The galaxy: a fixed pseudo-random disc of stars placed on their orbits for a given tick.
 #pragma once
 
+#include "orbit_power.h"
 #include "rounded_trig.h"
 
 #include <algorithm>
@@ -63,51 +64,6 @@ inline float orbitRadius(std::int32_t draw)
     return roundedTo<float>(unitDraw(draw) * radiusSpan + innerRadius);
 }
 
-// radius^1.5 rounded after a nudge down and up of 1/32 to 1/16 unit in the last place.
-// Radius times its square root, carried to about 100 bits and rounded once, is the
-// correctly rounded power. glibc's pow is within 0.52 units, so where the two roundings
-// agree, the power is not within 0.02 units of half-way between two doubles and pow rounds
-// it the same way. Without branches, so that a loop of these vectorises.
-struct PowerBounds {
-    double below;
-    double above;
-};
-
-inline PowerBounds boundOrbitPower(float radius)
-{
-    const double x = radius;  // 24 significant bits, so x times 26 bits is exact
-    const double root = std::sqrt(x);
-    // root split into halves of 26 bits (Veltkamp), so every product below is exact.
-    const double scaled = root * 134217729.0;  // 2^27 + 1
-    const double rootHigh = scaled - (scaled - root);
-    const double rootLow = root - rootHigh;
-    // x - root^2, exactly: each subtraction takes nearly equal terms.
-    const double residual =
-        ((x - rootHigh * rootHigh) - 2.0 * rootHigh * rootLow) - rootLow * rootLow;
-    // x * sqrt(x) = high + low, where sqrt(x) = root + residual / (2 root) to about 100 bits.
-    const double high = x * rootHigh;
-    const double low = x * rootLow + x * residual / (2.0 * root);
-    const double margin = high * 0x1p-57;
-    return {high + (low - margin), high + (low + margin)};
-}
-
-// radius^1.5 from its bounds: the library is asked only where they disagree.
-inline double orbitPower(float radius, const PowerBounds& bounds)
-{
-    return bounds.below == bounds.above ? bounds.below
-                                        : std::pow(static_cast<double>(radius), 1.5);
-}
-
-// radius^1.5, which sets how slowly a star turns: the one power of each star's frame,
-// bit for bit std::pow(radius, 1.5).
-inline double orbitPower(float radius)
-{
-    if constexpr (!exactDoubleArithmetic) {
-        return roundedTo<double>(std::pow(static_cast<double>(radius), 1.5));
-    }
-    return orbitPower(radius, boundOrbitPower(radius));
-}
-
 // Orbital phase in radians at t = tick * rate, for a star whose radius^1.5 is power and
 // whose second draw, scaled, is start: angular speed falls off as radius^1.5.
 inline float orbitalPhase(double t, double power, float start)
@@ -147,8 +103,8 @@ void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit
         return;
     }
     // Stars go through in batches, each step a short loop of its own over the batch: the
-    // arithmetic steps vectorise, and the few library calls (for the rare powers and angles
-    // that need them) stay out of their way. Draws and emitted stars keep the plain order.
+    // arithmetic steps vectorise, and the exact decisions for the rare powers and angles that
+    // need them stay out of their way. Draws and emitted stars keep the plain order.
     constexpr std::int32_t batchSize = 64;
     for (std::int32_t done = 0; done < starCount;) {
         const std::int32_t count = std::min(batchSize, starCount - done);
@@ -184,7 +140,7 @@ void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit
         }
         for (std::int32_t k = 0; k < count; ++k) {
             if (!settled[k]) {
-                const RoundedSinCos exact = libraryRoundedSinCos(phase[k]);
+                const RoundedSinCos exact = exactRoundedSinCos(phase[k]);
                 sine[k] = exact.sine;
                 cosine[k] = exact.cosine;
             }

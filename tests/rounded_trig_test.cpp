@@ -1,26 +1,27 @@
-// Tests of the single-precision sine and cosine against the library's, rounded.
+// Tests of the single-precision sine and cosine: the correctly rounded results, rounded again.
 #include "rounded_trig.h"
+
+#include "reference.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <numbers>
-#include <random>
+#include <sstream>
 #include <vector>
 
 namespace {
 
 // The library's results, through pointers the compiler cannot see through, so that no
 // call is folded at compile time with other arithmetic than the library's.
-SinCos library(double angle)
+RoundedSinCos libraryRounding(float angle)
 {
     static double (*const volatile sine)(double) = std::sin;
     static double (*const volatile cosine)(double) = std::cos;
-    return {sine(angle), cosine(angle)};
+    return {roundedTo<float>(sine(angle)), roundedTo<float>(cosine(angle)), true};
 }
 
 // To the bit, but any NaN equals any other: a C runtime may give NaNs of either sign from
@@ -31,81 +32,146 @@ bool sameBits(float a, float b)
            (std::isnan(a) && std::isnan(b));
 }
 
-// The estimate's margin of 2^-46 assumes the approximation is this close to the library.
-bool asCloseAsTheLibrary(double approximation, double expected)
+bool sameRounding(const RoundedSinCos& a, const RoundedSinCos& b)
 {
-    return std::fabs(approximation - expected) <= std::fabs(expected) * 0x1p-50 + 0x1p-80;
+    return sameBits(a.sine, b.sine) && sameBits(a.cosine, b.cosine);
 }
 
-// Checks every angle; returns how many the estimate settled by itself. Where double
-// arithmetic is not exact the estimates are not used, and only the result is checked.
-std::size_t expectLibraryRounding(const std::vector<float>& angles)
+std::string describe(float angle, const RoundedSinCos& got, const RoundedSinCos& expected)
 {
-    std::size_t settled = 0;
+    std::ostringstream text;
+    text << std::hexfloat << angle << ": " << got.sine << ", " << got.cosine << " instead of "
+         << expected.sine << ", " << expected.cosine;
+    return text.str();
+}
+
+// The fast approximation is meant to lie within 2^-50 of the true values, well inside the
+// estimate's margin of 2^-46; the precise evaluation stands for the true values.
+bool closeToThePreciseValues(float angle)
+{
+    const SinCos approximation = approximateSinCos(angle);
+    const PreciseSinCos precise = preciseSinCos(reduceAngle(angle));
+    const auto close = [](double value, double expected) {
+        return std::fabs(value - expected) <= std::fabs(expected) * 0x1p-50 + 0x1p-80;
+    };
+    return close(approximation.sine, precise.sine.high) &&
+           close(approximation.cosine, precise.cosine.high);
+}
+
+struct Sweep {
+    std::uint64_t digest = 0xcbf29ce484222325u;  // FNV-1a over the rounded results
+    std::size_t settled = 0;                     // by the fast estimate alone
+};
+
+// Checks every angle against what the build is meant to give: where the library is the
+// reference, its roundings; where doubles are not exact, the plain formulas with the build's
+// own library. The fast estimate, where it settles, must agree with the precise evaluation,
+// on every target. The digest lets other targets compare with the results recorded here.
+Sweep sweep(const std::vector<float>& angles)
+{
+    Sweep result;
+    Mismatches wrong;
     for (const float angle : angles) {
-        const SinCos exact = library(angle);
-        const float sine = roundedTo<float>(exact.sine);
-        const float cosine = roundedTo<float>(exact.cosine);
-        const RoundedSinCos result = roundedSinCos(angle);
-        EXPECT_TRUE(sameBits(result.sine, sine) && sameBits(result.cosine, cosine))
-            << std::hexfloat << angle;
+        const RoundedSinCos rounded = roundedSinCos(angle);
+        for (const float value : {rounded.sine, rounded.cosine}) {
+            const std::uint32_t bits = std::isnan(value) ? 0x7FC00000u : std::bit_cast<std::uint32_t>(value);
+            result.digest = (result.digest ^ bits) * 0x100000001b3u;
+        }
+        if (libraryIsTheReference || !exactDoubleArithmetic) {
+            const RoundedSinCos expected = libraryRounding(angle);
+            if (!sameRounding(rounded, expected)) {
+                wrong.add(describe(angle, rounded, expected));
+            }
+        }
         if (!exactDoubleArithmetic) {
             continue;
         }
+        const RoundedSinCos exact = exactRoundedSinCos(angle);
+        if (!sameRounding(exact, rounded)) {
+            wrong.add("precisely " + describe(angle, exact, rounded));
+        }
         const RoundedSinCos estimate = estimateRoundedSinCos(angle);
         if (estimate.settled) {
-            ++settled;
-            EXPECT_TRUE(sameBits(estimate.sine, sine) && sameBits(estimate.cosine, cosine))
-                << std::hexfloat << angle;
+            ++result.settled;
+            if (!sameRounding(estimate, exact)) {
+                wrong.add("estimated " + describe(angle, estimate, exact));
+            }
         }
-        if (std::fabs(angle) < 0x1p32f) {
-            const SinCos approximation = approximateSinCos(angle);
-            EXPECT_TRUE(asCloseAsTheLibrary(approximation.sine, exact.sine) &&
-                        asCloseAsTheLibrary(approximation.cosine, exact.cosine))
-                << std::hexfloat << angle << ": " << approximation.sine << " "
-                << approximation.cosine;
+        if (std::fabs(angle) < 0x1p32f && std::isfinite(angle) && !closeToThePreciseValues(angle)) {
+            wrong.add("approximation far from the precise values at " + describe(angle, estimate, exact));
         }
     }
-    return settled;
+    EXPECT_TRUE(wrong.none());
+    return result;
+}
+
+// Recorded where the library is the reference: every target that computes the rounding
+// itself must give these same results.
+void expectRecorded(const Sweep& sweep, std::uint64_t recorded)
+{
+    if (exactDoubleArithmetic || libraryIsTheReference) {
+        EXPECT_EQ(sweep.digest, recorded);
+    }
+}
+
+// The same angles on every target: a generator of the tests' own, not the standard
+// library's distributions, whose algorithms differ between implementations.
+class Bits {
+public:
+    explicit Bits(std::uint64_t seed) : state_(seed) {}
+
+    std::uint32_t next()
+    {
+        state_ = state_ * 6364136223846793005u + 1442695040888963407u;
+        return static_cast<std::uint32_t>(state_ >> 32);
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+float angleOf(std::uint32_t sign, int exponent, std::uint32_t mantissa)
+{
+    return std::bit_cast<float>((sign << 31) | (static_cast<std::uint32_t>(exponent + 127) << 23) |
+                                (mantissa & 0x7FFFFFu));
 }
 
 }  // namespace
 
-// Phases of every size a star can have, from tiny to beyond the estimate's range.
-TEST(RoundedSinCos, RoundsLikeTheLibraryAtEveryScale)
+// Phases of every size a float can have, from tiny to the largest.
+TEST(RoundedSinCos, RoundsCorrectlyAtEveryScale)
 {
-    std::mt19937 random(20261208);
-    std::uniform_real_distribution<float> exponent(-40.0f, 36.0f);
-    std::uniform_real_distribution<float> mantissa(1.0f, 2.0f);
+    Bits bits(20261208);
     std::vector<float> angles;
     for (int i = 0; i < 1'000'000; ++i) {
-        const float sign = (i & 1) != 0 ? -1.0f : 1.0f;
-        angles.push_back(sign * std::ldexp(mantissa(random), static_cast<int>(exponent(random))));
+        const int exponent = static_cast<int>(bits.next() % 168) - 40;  // 2^-40 to 2^127
+        angles.push_back(angleOf(i & 1, exponent, bits.next()));
     }
-    expectLibraryRounding(angles);
+    expectRecorded(sweep(angles), 365761247545929761u);
 }
 
-TEST(RoundedSinCos, SettlesNearlyEveryPhaseWithoutTheLibrary)
+TEST(RoundedSinCos, SettlesNearlyEveryPhaseWithoutThePreciseEvaluation)
 {
-    std::mt19937 random(7);
-    std::uniform_real_distribution<float> phase(-100000.0f, 100000.0f);
+    Bits bits(7);
     std::vector<float> angles(1'000'000);
     for (float& angle : angles) {
-        angle = phase(random);
+        // Uniform in -100000 to 100000, where a star's phase lies for the first hours.
+        angle = static_cast<float>((bits.next() / 0x1p32 * 2.0 - 1.0) * 100000.0);
     }
-    const std::size_t settled = expectLibraryRounding(angles);
+    const Sweep result = sweep(angles);
+    expectRecorded(result, 3657709080168329275u);
     if (exactDoubleArithmetic) {
-        EXPECT_GE(settled, angles.size() - angles.size() / 10000);
+        EXPECT_GE(result.settled, angles.size() - angles.size() / 10000);
     }
 }
 
 // Beside multiples of pi/2 one of the two is tiny, and the reduction cancels nearly all
 // of the angle: the hardest place for the estimate.
-TEST(RoundedSinCos, RoundsLikeTheLibraryBesideMultiplesOfHalfPi)
+TEST(RoundedSinCos, RoundsCorrectlyBesideMultiplesOfHalfPi)
 {
     std::vector<float> angles;
     const auto around = [&](double multiple) {
-        float angle = static_cast<float>(multiple * (std::numbers::pi / 2));
+        float angle = static_cast<float>(multiple * 1.5707963267948966);
         for (int step = 0; step < 3; ++step) {
             angle = std::nextafter(angle, 0.0f);
         }
@@ -121,14 +187,39 @@ TEST(RoundedSinCos, RoundsLikeTheLibraryBesideMultiplesOfHalfPi)
     for (double k = 1e5; k < 3e9; k *= 1.001) {
         around(std::round(k));
     }
-    expectLibraryRounding(angles);
+    expectRecorded(sweep(angles), 15795988292423063621u);
 }
 
-TEST(RoundedSinCos, LeavesNonFiniteAndHugeAnglesToTheLibrary)
+// Angles whose sine or cosine lies so near half-way between two floats that the estimate
+// leaves them to the precise evaluation: some of the 592 from 2^-27 to 2^32 that the
+// exhaustive sweep found. Then angles beyond 2^32, which are reduced exactly.
+TEST(RoundedSinCos, RoundsCorrectlyNearHalfWayAndBeyondTheFastReduction)
+{
+    const std::vector<float> unsettled = {
+        -0x1.fffffap-13f, 0x1.efbdecp-11f, 0x1.83fac2p-9f, 0x1.c5db48p-7f, 0x1.ad0664p-5f,
+        0x1.616598p-3f, 0x1.440c3ap-1f, 0x1.21497ep+1f, 0x1.f3c748p+3f, 0x1.8b3bfp+5f,
+        0x1.9e614ep+7f, 0x1.09dea4p+9f, 0x1.89bc62p+11f, 0x1.428b5ep+13f, 0x1.0eff0ap+15f,
+        0x1.9fdaap+16f, 0x1.b5eb6p+17f, 0x1.cece7cp+19f, 0x1.70807ep+21f, 0x1.3ae61ep+23f,
+        0x1.ed670cp+24f, 0x1.2b533ep+26f, 0x1.3790bep+28f, 0x1.a58edp+29f, 0x1.1eb0f6p+31f};
+    const Sweep result = sweep(unsettled);
+    EXPECT_EQ(result.settled, 0u);
+    expectRecorded(result, 8081325259633614827u);
+    std::vector<float> huge;
+    for (float angle = 0x1p32f; std::isfinite(angle); angle *= 1.0001f) {
+        huge.push_back(angle);
+    }
+    expectRecorded(sweep(huge), 11945318122782910814u);
+}
+
+TEST(RoundedSinCos, GivesNaNForNonFiniteAnglesAndExactValuesAtZero)
 {
     constexpr float infinity = std::numeric_limits<float>::infinity();
-    const std::vector<float> angles = {infinity, -infinity, std::nanf(""), 0x1p32f, -1e30f};
-    EXPECT_EQ(expectLibraryRounding(angles), 0u);
-    EXPECT_EQ(expectLibraryRounding({0.0f, -0.0f, 0x1p-149f}), 0u);  // within the margin of 0
-    EXPECT_TRUE(std::signbit(roundedSinCos(-0.0).sine));
+    for (const float angle : {infinity, -infinity, std::nanf("")}) {
+        const RoundedSinCos result = roundedSinCos(angle);
+        EXPECT_TRUE(std::isnan(result.sine) && std::isnan(result.cosine)) << angle;
+    }
+    EXPECT_EQ(sweep({infinity, -infinity, std::nanf(""), 0.0f, -0.0f, 0x1p-149f}).settled, 0u);
+    EXPECT_TRUE(std::signbit(roundedSinCos(-0.0f).sine));
+    EXPECT_EQ(roundedSinCos(0x1p-149f).sine, 0x1p-149f);
+    EXPECT_EQ(roundedSinCos(0x1p-149f).cosine, 1.0f);
 }

@@ -2,12 +2,14 @@
 """Derives reference values for the unit tests, independently of the C++ code.
 
 Single precision is emulated by packing each double into an IEEE binary32 with
-round-to-nearest; Python's math.pow, sin and cos are the platform's libm.
+round-to-nearest. radius^1.5 is rounded correctly with exact rational arithmetic; sine and
+cosine are Python's math.sin and math.cos, glibc's on Linux.
 Prints C++ initialisers with hex-float literals, ready to paste into the tests.
 """
 import math
 import re
 import struct
+from fractions import Fraction
 
 
 def f32(x):
@@ -21,6 +23,38 @@ def draws(n):
         yield (state >> 16) & 0x7FFF
 
 
+def power(r):
+    """r^1.5 correctly rounded to double: of the neighbours of a close estimate, the one
+    nearest the exact power, compared through squares (r^3 against the candidates')."""
+    estimate = r * math.sqrt(r)
+    cube = Fraction(r) ** 3
+    candidates = [math.nextafter(estimate, 0.0), estimate, math.nextafter(estimate, math.inf)]
+    best = candidates[0]
+    for lower, upper in zip(candidates, candidates[1:]):
+        midpoint = (Fraction(lower) + Fraction(upper)) / 2
+        if cube > midpoint * midpoint:
+            best = upper
+    return best
+
+
+def fnv(values):
+    """FNV-1a over the bits of single-precision values, as the tests digest a frame."""
+    digest = 0xcbf29ce484222325
+    for v in values:
+        digest = ((digest ^ struct.unpack("<I", struct.pack("<f", v))[0]) * 0x100000001b3) % 2**64
+    return digest
+
+
+def double_fnv(values):
+    """The same over the two 32-bit halves, low first, of double-precision values."""
+    digest = 0xcbf29ce484222325
+    for v in values:
+        bits = struct.unpack("<Q", struct.pack("<d", v))[0]
+        for half in (bits & 0xFFFFFFFF, bits >> 32):
+            digest = ((digest ^ half) * 0x100000001b3) % 2**64
+    return digest
+
+
 def field(tick, rate, count=25000):
     """Yields (u1, r, u2, theta, x, y) for each star; rate is a single-precision value."""
     t = float(tick) * rate
@@ -29,7 +63,7 @@ def field(tick, rate, count=25000):
         u1 = f32(next(sequence) / 32767.0)
         r = f32(u1 * 7.0 + f32(0.1))
         u2 = f32(next(sequence) / 32767.0)
-        theta = f32(t / math.pow(r, 1.5) + (u2 * 3.14159) * 2.0)
+        theta = f32(t / power(r) + (u2 * 3.14159) * 2.0)
         x = f32(f32(math.cos(theta)) * r)
         y = f32(f32(math.sin(theta)) * r)
         yield u1, r, u2, theta, x, y
@@ -54,6 +88,17 @@ def main():
         for i in (0, 1, 2, 999, 24999):
             x, y = stars[i][4:]
             print(f"    {{{tick}, {rate_text}, {i}, {hexf(x)}, {hexf(y)}}},")
+
+    print("every radius's power:", double_fnv(power(f32(f32(d / 32767.0) * 7.0 + f32(0.1)))
+                                          for d in range(32768)))
+    for tick, rate_text in [
+        (0, "0.1f"), (1, "0.1f"), (1000, "0.1f"), (31623, "0.1f"), (1000000, "0.1f"),
+        (1000000, "-0.05f"), (1271493, "-0.05f"), (1000000000, "0.1f"), (2147483647, "0.1f"),
+        (-2147471303, "0.1f"), (2147483647, "-0.05f"), (2147483647, "10.0f"),
+    ]:
+        rate = f32(float(rate_text[:-1]))
+        digest = fnv(v for star in field(tick, rate) for v in star[4:])
+        print(f"    {{{tick}, {rate_text}, {digest}u}},")
 
     rate = f32(0.1)
     for _ in range(100):
