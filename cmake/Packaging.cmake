@@ -14,6 +14,14 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
+  # The icon and version information that Explorer shows, compiled in by windres.
+  enable_language(RC)
+  set(SPIRELLE_ICON ${PROJECT_SOURCE_DIR}/data/icons/spirelle.ico)
+  configure_file(data/windows/spirelle.rc.in spirelle.rc @ONLY)
+  target_sources(spirelle PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/spirelle.rc)
+  set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/spirelle.rc PROPERTIES
+                              OBJECT_DEPENDS ${SPIRELLE_ICON})
+
   # Everything in one folder, as a zip is unpacked; text files with Windows line ends.
   configure_file(data/windows/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(LICENSE LICENSE.txt COPYONLY)

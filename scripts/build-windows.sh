@@ -76,12 +76,14 @@ if [ ! -f "$deps/lib/libgtest.a" ]; then
   cross_build_library googletest /usr/src/googletest -DBUILD_GMOCK=OFF
 fi
 
-# The program; a second build with x87 maths is for the tests alone.
+# The program; a second build with x87 maths is for the tests alone. The tests run on
+# Debian's Python, which has the Python packages that scripts/deps.sh installs.
 configure() {
   local dir=$1
   shift
   quietly cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
-    -DCMAKE_PREFIX_PATH="$deps" -DSPIRELLE_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine "$@" ||
+    -DCMAKE_PREFIX_PATH="$deps" -DSPIRELLE_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+    -DPython3_EXECUTABLE=/usr/bin/python3 "$@" ||
     fail "could not configure $dir"
 }
 configure "$build"

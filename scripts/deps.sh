@@ -7,9 +7,10 @@ set -euo pipefail
 build=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev python3)
 run=(xvfb x11-utils xdotool imagemagick)
 install=(dpkg-dev desktop-file-utils man-db groff-base lintian appstream)
-windows=(cmake make g++-mingw-w64-i686-posix mingw-w64-i686-dev libgtest-dev dpkg-dev python3 file)
+windows=(cmake make g++-mingw-w64-i686-posix mingw-w64-i686-dev libgtest-dev dpkg-dev python3
+         python3-pefile file)
 # 32-bit Wine with the native wineserver (wine64), and Mesa's 32-bit OpenGL for the window.
-wine=(wine wine64 wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 "${run[@]}")
+wine=(wine wine64 wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 "${run[@]}")
 declare -a want
 case "${1:-test}" in
   run)   want=("${build[@]}" "${run[@]}") ;;

@@ -27,5 +27,8 @@ for size in 48 128 256; do
   convert "$frame" -gravity center -crop 420x420+0+0 +repage -resize "${size}x${size}" \
     -strip "data/icons/spirelle-$size.png"
 done
+# Windows takes one .ico with several sizes; the largest is kept as PNG inside it.
+convert data/icons/spirelle-256.png -alpha on -define png:color-type=6 \
+  -define icon:auto-resize=256,48,32,16 data/icons/spirelle.ico
 rm -f "$frame"
 ls -l data/icons

@@ -3,17 +3,21 @@ import glob
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import time
 import unittest
 import zipfile
 
+import pefile
+
 sys.path.insert(0, os.path.dirname(__file__))
 
 from harness import Viewer, Xvfb, run_tests  # noqa: E402
 
 BUILD = {}
+SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # What Windows itself provides: the program must need no other DLL.
 WINDOWS_DLLS = {"advapi32.dll", "gdi32.dll", "glu32.dll", "kernel32.dll", "msvcrt.dll",
                 "opengl32.dll", "user32.dll", "winmm.dll"}
@@ -40,6 +44,39 @@ class Binary(unittest.TestCase):
         self.assertFalse({"_glutInit", "_glutCreateWindow"} & undefined)
 
 
+    def test_carries_the_galaxy_icon_and_its_version(self):
+        program = pefile.PE(os.path.join(BUILD["build_dir"], "spirelle.exe"))
+        strings = {key.decode(): value.decode()
+                   for info in program.FileInfo[0] if info.Key == b"StringFileInfo"
+                   for table in info.StringTable for key, value in table.entries.items()}
+        version = read_project_version()
+        self.assertEqual(strings["ProductName"], "Spirelle")
+        self.assertEqual((strings["ProductVersion"], strings["FileVersion"]), (version, version))
+        self.assertIn("MIT licence", strings["LegalCopyright"])
+        self.assertIn("galaxy", strings["FileDescription"])
+        fixed = program.VS_FIXEDFILEINFO[0]
+        self.assertEqual("%d.%d.%d" % (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
+                                       fixed.FileVersionLS >> 16), version)
+        # The icon group lists every size of data/icons/spirelle.ico, each present as an icon.
+        with open(os.path.join(SOURCE_DIR, "data", "icons", "spirelle.ico"), "rb") as ico:
+            icon = ico.read()
+        sizes = sorted(struct.unpack_from("<B", icon, 6 + 16 * i)[0] or 256
+                       for i in range(struct.unpack_from("<H", icon, 4)[0]))
+        resources = {entry.id: entry for entry in program.DIRECTORY_ENTRY_RESOURCE.entries}
+        group = resources[pefile.RESOURCE_TYPE["RT_GROUP_ICON"]].directory.entries[0]
+        data = group.directory.entries[0].data.struct
+        header = program.get_data(data.OffsetToData, data.Size)
+        count = struct.unpack_from("<H", header, 4)[0]
+        listed = sorted(struct.unpack_from("<B", header, 6 + 14 * i)[0] or 256 for i in range(count))
+        self.assertEqual(listed, sizes)
+        self.assertEqual(len(resources[pefile.RESOURCE_TYPE["RT_ICON"]].directory.entries), count)
+
+
+def read_project_version():
+    with open(os.path.join(SOURCE_DIR, "CMakeLists.txt")) as cmake:
+        return re.search(r"project\(Spirelle VERSION ([0-9.]+)", cmake.read()).group(1)
+
+
 class Zip(unittest.TestCase):
     def unpacked_program(self):
         """The zip made by CPack, unpacked onto the Wine prefix's drive C."""
@@ -58,13 +95,17 @@ class Zip(unittest.TestCase):
     def test_draws_the_galaxy_pauses_and_quits(self):
         program = self.unpacked_program()
         with Xvfb() as xvfb:
-            viewer = Viewer(xvfb, "wine", [program], timeout=STARTUP_SECONDS)
+            # Wine's OpenGL errors, and only those, reach the viewer's standard error.
+            viewer = Viewer(xvfb, "wine", [program], timeout=STARTUP_SECONDS,
+                            env={"WINEDEBUG": "-all,err+wgl"})
             self.addCleanup(viewer.close)
             title, _, size = viewer.geometry()
             self.assertEqual((title, size), ("Spirelle", (480, 240)))
 
             viewer.keys("space")
             still = viewer.settled_screenshot(pause=5)
+            if still.colours() == {b"\x00\x00\x00"}:
+                self.fail_for_want_of_opengl(viewer)
             time.sleep(2)
             self.assertEqual(viewer.screenshot(), still, "the galaxy moves while paused")
             self.assertEqual(still.colours(), {b"\xff\xff\xff", b"\x00\x00\x00"})
@@ -77,6 +118,15 @@ class Zip(unittest.TestCase):
             self.assertIsNotNone(viewer.changed_screenshot(still, timeout=60),
                                  "Right does not change the picture")
             self.assertEqual(viewer.quit(timeout=STARTUP_SECONDS), 0, viewer.stderr)
+
+    def fail_for_want_of_opengl(self, viewer):
+        """A black window: says whether Wine found no OpenGL, or drew nothing with it."""
+        viewer.process.kill()
+        out, err = viewer.process.communicate()
+        if "OpenGL support is disabled" in err:
+            self.fail("Wine has no OpenGL (\"OpenGL support is disabled\"); is libgl1:i386 "
+                      "installed? " + " | ".join(line for line in err.splitlines() if "wgl" in line))
+        self.fail("the window stays black: no OpenGL context drew into it. " + out[:300] + err[-300:])
 
 
 if __name__ == "__main__":
