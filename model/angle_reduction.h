@@ -2,10 +2,10 @@
 // and cosine: the bits of 2/pi it needs are kept in a table.
 #pragma once
 
+#include "bit_cast.h"
 #include "double_double.h"
 #include "wide_integer.h"
 
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -55,7 +55,7 @@ inline ReducedAngle reduceAngle(float angle)
     if (size < 0x1.921fb6p-1f) {  // pi/4, rounded up: within one float of pi/4 either way will do
         return {0, {angle, 0.0}};
     }
-    const std::uint32_t bits = std::bit_cast<std::uint32_t>(size);
+    const std::uint32_t bits = bitCast<std::uint32_t>(size);
     const Limbs<1> mantissa{(bits & 0x7FFFFFu) | 0x800000u};
     const int exponent = static_cast<int>(bits >> 23) - 150;  // size = mantissa 2^exponent
     Limbs<6> digits{};

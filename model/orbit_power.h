@@ -2,11 +2,11 @@
 // for the rounding, an exact comparison of integers.
 #pragma once
 
+#include "bit_cast.h"
 #include "double_double.h"
 #include "exact_rounding.h"
 #include "wide_integer.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -46,10 +46,10 @@ inline PowerBounds boundOrbitPower(float radius)
 // For a positive radius and a below within a few units in the last place of its power.
 inline bool orbitPowerAboveMidpoint(float radius, double below)
 {
-    const std::uint32_t radiusBits = std::bit_cast<std::uint32_t>(radius);
+    const std::uint32_t radiusBits = bitCast<std::uint32_t>(radius);
     const std::uint32_t radiusMantissa = (radiusBits & 0x7FFFFFu) | 0x800000u;
     const int radiusExponent = static_cast<int>(radiusBits >> 23) - 150;
-    const std::uint64_t belowBits = std::bit_cast<std::uint64_t>(below);
+    const std::uint64_t belowBits = bitCast<std::uint64_t>(below);
     const std::uint64_t midpoint =
         (((belowBits & 0xFFFFFFFFFFFFFu) | 0x10000000000000u) << 1) | 1u;  // 2B + 1
     const int belowExponent = static_cast<int>(belowBits >> 52) - 1075;

@@ -4,10 +4,10 @@
 #pragma once
 
 #include "angle_reduction.h"
+#include "bit_cast.h"
 #include "exact_rounding.h"
 #include "precise_trig.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -58,12 +58,12 @@ inline SinCos sinCosOfReduced(std::uint64_t quadrant, double reduced)
     // The quadrant picks and signs the two, on the bits, with masks rather than branches, so
     // that it vectorises.
     const std::uint64_t swap = 0u - (quadrant & 1u);  // all ones in odd quadrants
-    const std::uint64_t sinBits = std::bit_cast<std::uint64_t>(sinReduced);
-    const std::uint64_t cosBits = std::bit_cast<std::uint64_t>(cosReduced);
+    const std::uint64_t sinBits = bitCast<std::uint64_t>(sinReduced);
+    const std::uint64_t cosBits = bitCast<std::uint64_t>(cosReduced);
     const std::uint64_t sineSign = (quadrant & 2u) << 62;
     const std::uint64_t cosineSign = ((quadrant + 1u) & 2u) << 62;
-    return {std::bit_cast<double>(((sinBits & ~swap) | (cosBits & swap)) ^ sineSign),
-            std::bit_cast<double>(((cosBits & ~swap) | (sinBits & swap)) ^ cosineSign)};
+    return {bitCast<double>(((sinBits & ~swap) | (cosBits & swap)) ^ sineSign),
+            bitCast<double>(((cosBits & ~swap) | (sinBits & swap)) ^ cosineSign)};
 }
 
 // Sine and cosine of an angle below 2^32 radians in size, within about 2^-52 of their size
@@ -86,7 +86,7 @@ inline SinCos approximateSinCos(double angle)
         quarter * halfPi4;
 
     // quarter's last two bits sit in shifted's.
-    return sinCosOfReduced(std::bit_cast<std::uint64_t>(shifted), reduced);
+    return sinCosOfReduced(bitCast<std::uint64_t>(shifted), reduced);
 }
 
 // The two approximations rounded to float, and whether those are the roundings of the true
@@ -105,8 +105,10 @@ inline RoundedSinCos settleRounding(SinCos approximation, bool trusted)
     // smaller than the angle.
     const double sineMargin = std::fabs(sine) * 0x1p-46 + 0x1p-75;
     const double cosineMargin = std::fabs(cosine) * 0x1p-46 + 0x1p-75;
+    const bool sineSettles = roundsAlike(sine, sineMargin);
+    const bool cosineSettles = roundsAlike(cosine, cosineMargin);
     // Bitwise, not short-circuit: no branches.
-    const bool settled = trusted & roundsAlike(sine, sineMargin) & roundsAlike(cosine, cosineMargin);
+    const bool settled = trusted & sineSettles & cosineSettles;
     return {static_cast<float>(sine), static_cast<float>(cosine), settled};
 }
 

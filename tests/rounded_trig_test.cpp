@@ -1,11 +1,11 @@
 // Tests of the single-precision sine and cosine: the correctly rounded results, rounded again.
 #include "rounded_trig.h"
 
+#include "bit_cast.h"
 #include "reference.h"
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +28,7 @@ RoundedSinCos libraryRounding(float angle)
 // two entry points to the same function (mingw-w64's sin and msvcrt's, for one).
 bool sameBits(float a, float b)
 {
-    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b) ||
+    return bitCast<std::uint32_t>(a) == bitCast<std::uint32_t>(b) ||
            (std::isnan(a) && std::isnan(b));
 }
 
@@ -74,7 +74,7 @@ Sweep sweep(const std::vector<float>& angles)
     for (const float angle : angles) {
         const RoundedSinCos rounded = roundedSinCos(angle);
         for (const float value : {rounded.sine, rounded.cosine}) {
-            const std::uint32_t bits = std::isnan(value) ? 0x7FC00000u : std::bit_cast<std::uint32_t>(value);
+            const std::uint32_t bits = std::isnan(value) ? 0x7FC00000u : bitCast<std::uint32_t>(value);
             result.digest = (result.digest ^ bits) * 0x100000001b3u;
         }
         if (libraryIsTheReference || !exactDoubleArithmetic) {
@@ -132,7 +132,7 @@ private:
 
 float angleOf(std::uint32_t sign, int exponent, std::uint32_t mantissa)
 {
-    return std::bit_cast<float>((sign << 31) | (static_cast<std::uint32_t>(exponent + 127) << 23) |
+    return bitCast<float>((sign << 31) | (static_cast<std::uint32_t>(exponent + 127) << 23) |
                                 (mantissa & 0x7FFFFFu));
 }
 

@@ -1,11 +1,11 @@
 // Tests of the star generator and the star positions, against values derived independently.
 #include "star_field.h"
 
+#include "bit_cast.h"
 #include "reference.h"
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -106,7 +106,7 @@ std::uint64_t digestOf(const std::vector<T>& values)
 
 double neighbour(double value, int direction)
 {
-    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(value) + direction);
+    return bitCast<double>(bitCast<std::uint64_t>(value) + direction);
 }
 }  // namespace
 

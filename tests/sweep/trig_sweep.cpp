@@ -3,9 +3,10 @@
 // Usage: trig_sweep [largest exponent, at most 128: angles below 2^that in size]
 #include "rounded_trig.h"
 
+#include "bit_cast.h"
+
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <chrono>
 #include <cinttypes>
 #include <cmath>
@@ -21,7 +22,7 @@ namespace {
 
 bool sameBits(float a, float b)
 {
-    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b) ||
+    return bitCast<std::uint32_t>(a) == bitCast<std::uint32_t>(b) ||
            (std::isnan(a) && std::isnan(b));
 }
 
@@ -42,7 +43,7 @@ void sweep(std::uint32_t begin, std::uint32_t end, Tally& total)
     Tally tally;
     for (std::uint64_t bits = begin; bits < end; ++bits) {
         for (const std::uint32_t sign : {0u, 0x80000000u}) {
-            const float angle = std::bit_cast<float>(static_cast<std::uint32_t>(bits) | sign);
+            const float angle = bitCast<float>(static_cast<std::uint32_t>(bits) | sign);
             const RoundedSinCos model = roundedSinCos(angle);
             ++tally.angles;
             if (!sameBits(model.sine, static_cast<float>(sine(angle))) ||
@@ -89,7 +90,7 @@ int main(int argc, char** argv)
     // Positive bit patterns below 2^largestExponent, or all of them with infinity and NaNs.
     const std::uint64_t end = largestExponent > 128
                                   ? 0x80000000u
-                                  : std::bit_cast<std::uint32_t>(std::ldexp(1.0f, largestExponent - 1)) +
+                                  : bitCast<std::uint32_t>(std::ldexp(1.0f, largestExponent - 1)) +
                                         (1u << 23);
     const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     const auto started = std::chrono::steady_clock::now();
