@@ -1,6 +1,6 @@
-# Installation and packages: on Windows a zip of the program, its README and licence; elsewhere
-# the viewer with its manual page, menu entry, icons, AppStream metadata and licence, and a
-# Debian package. The version comes from project(); the release date and the identity below
+# Installation and packages: for the web a folder with the page; on Windows a zip of the
+# program, its README and licence; elsewhere the viewer with its manual page, menu entry,
+# icons, AppStream metadata and licence, and a Debian package. The version comes from project(); the release date and the identity below
 # are the other facts that the installed files share.
 set(SPIRELLE_RELEASE_DATE 2026-12-08)
 set(SPIRELLE_RELEASE_TIME "Tue, 08 Dec 2026 12:00:00 +0000")
@@ -12,6 +12,14 @@ set(CPACK_PACKAGE_VENDOR "The Spirelle developers")
 set(CPACK_PACKAGE_CONTACT "Spirelle developers <dev@spirelle.invalid>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+
+if(EMSCRIPTEN)
+  # The page, as a static folder that any web server can serve: cmake --install lays it out.
+  install(FILES web/index.html DESTINATION .)
+  install(FILES data/icons/spirelle-48.png DESTINATION . RENAME favicon.png)
+  install(FILES $<TARGET_FILE:spirelle> $<TARGET_FILE_DIR:spirelle>/spirelle.wasm DESTINATION .)
+  return()
+endif()
 
 if(WIN32)
   # The icon and version information that Explorer shows, compiled in by windres.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
-# Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386
+# Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test
 # (only missing packages are installed)
 set -euo pipefail
 
@@ -11,6 +11,10 @@ windows=(cmake make g++-mingw-w64-i686-posix mingw-w64-i686-dev libgtest-dev dpk
          python3-pefile file)
 # 32-bit Wine with the native wineserver (wine64), and Mesa's 32-bit OpenGL for the window.
 wine=(wine wine64 wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 "${run[@]}")
+# Emscripten finds its JavaScript modules (acorn) among Debian's; the browser tests drive
+# Debian's Chromium through its WebDriver with Selenium.
+web=(emscripten node-acorn cmake make python3 libgtest-dev)
+web_test=(chromium chromium-driver python3-selenium python3-pil)
 declare -a want
 case "${1:-test}" in
   run)   want=("${build[@]}" "${run[@]}") ;;
@@ -19,7 +23,9 @@ case "${1:-test}" in
   windows) want=("${windows[@]}") ;;
   windows-test) want=("${wine[@]}") ;;
   emulate-i386) want=(qemu-user-static) ;;
-  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386" >&2; exit 2 ;;
+  web) want=("${web[@]}") ;;
+  web-test) want=("${web_test[@]}") ;;
+  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds Spirelle for the browser with Debian's Emscripten, from the same app/ and model/
+# sources: build-web/ then holds index.html, spirelle.js and spirelle.wasm, a static folder
+# that any web server can serve (scripts/serve-web.sh does so on localhost). With --test it
+# also runs the unit tests under Node and the page in headless Chromium.
+# Usage: scripts/build-web.sh [--test]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+work=$root/build-emscripten
+site=$root/build-web
+deps=$work/deps
+jobs=$(nproc)
+log=$work/last-step.log
+fail() {
+  if [ -s "$log" ]; then echo "build-web: $* (details: $log)"; else echo "build-web: $*"; fi >&2
+  exit 1
+}
+quietly() { "$@" >"$log" 2>&1; }
+
+case "${1:-}" in
+  "") mode=build ;;
+  --test) mode=test ;;
+  *) echo "usage: $0 [--test]" >&2; exit 2 ;;
+esac
+
+mkdir -p "$work"
+rm -f "$log"
+scripts/deps.sh web >"$log" 2>&1 || fail "could not install Emscripten (apt-get install emscripten)"
+command -v emcc >/dev/null || fail "Emscripten's emcc is missing (apt-get install emscripten)"
+command -v node >/dev/null || fail "Node.js is missing, which Emscripten runs on"
+# Debian's Emscripten needs Debian's acorn, which a Node.js from elsewhere does not look for.
+NODE_PATH=$(dirname "$(dpkg -L node-acorn | grep -m1 '/acorn/package.json$')")/..
+export NODE_PATH=$(cd "$NODE_PATH" && pwd)
+
+if [ ! -f "$deps/lib/libgtest.a" ]; then
+  echo "Building GoogleTest for the web"
+  [ -f /usr/src/googletest/CMakeLists.txt ] || fail "GoogleTest's sources are missing (libgtest-dev)"
+  quietly emcmake cmake -S /usr/src/googletest -B "$deps/build-googletest" -DBUILD_GMOCK=OFF \
+    -Dgtest_disable_pthreads=ON -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" &&
+    quietly cmake --build "$deps/build-googletest" -j "$jobs" &&
+    quietly cmake --install "$deps/build-googletest" || fail "could not build GoogleTest for the web"
+fi
+
+quietly emcmake cmake -S . -B "$work" -DCMAKE_BUILD_TYPE=Release -DSPIRELLE_WERROR=ON \
+  -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_FIND_ROOT_PATH="$deps" -DSPIRELLE_WEB_SITE="$site" \
+  "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch" \
+  -DPython3_EXECUTABLE=/usr/bin/python3 || fail "could not configure the web build"
+quietly cmake --build "$work" -j "$jobs" || fail "could not build the web program"
+rm -rf "$site"
+quietly cmake --install "$work" --prefix "$site" || fail "could not lay out $site"
+echo "Built $site: $(cd "$site" && echo *)"
+[ "$mode" = build ] && exit 0
+
+scripts/deps.sh web-test >"$log" 2>&1 ||
+  fail "could not install Chromium, its WebDriver and Selenium for the browser tests"
+command -v chromium >/dev/null || fail "Chromium is missing (apt-get install chromium)"
+command -v chromedriver >/dev/null || fail "ChromeDriver is missing (apt-get install chromium-driver)"
+ctest --test-dir "$work" --output-on-failure
