@@ -16,6 +16,29 @@ struct ReducedAngle {
     doubleDouble::Value reduced;
 };
 
+// The sine and cosine of quadrant pi/2 + r from those of r: swapped in odd quadrants and
+// negated by half turns. Exact, so it commutes with rounding.
+template <typename T>
+struct SineAndCosine {
+    T sine;
+    T cosine;
+};
+
+template <typename T>
+SineAndCosine<T> turnedByQuadrant(std::uint32_t quadrant, T sine, T cosine)
+{
+    switch (quadrant & 3u) {
+    case 0:
+        return {sine, cosine};
+    case 1:
+        return {cosine, -sine};
+    case 2:
+        return {-sine, -cosine};
+    default:
+        return {-cosine, sine};
+    }
+}
+
 namespace angleReduction {
 
 // The binary digits of 2/pi = 0.101000101111100110..., 32 to a word, after a word of zeros
@@ -86,11 +109,11 @@ inline ReducedAngle reduceAngle(float angle)
     doubleDouble::Value reduced =
         doubleDouble::multiply(quarterTurns, {halfPiHigh, halfPiLow});
     if (pastHalf) {
-        reduced = doubleDouble::negated(reduced);
+        reduced = -reduced;
     }
     // The reduction of -angle is that of angle with both parts negated.
     if (angle < 0.0f) {
-        return {(4u - quadrant) & 3u, doubleDouble::negated(reduced)};
+        return {(4u - quadrant) & 3u, -reduced};
     }
     return {quadrant & 3u, reduced};
 }

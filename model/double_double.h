@@ -53,7 +53,7 @@ inline Value twoProduct(double a, double b)
     return {product, error};
 }
 
-inline Value negated(Value a)
+inline Value operator-(Value a)
 {
     return {-a.high, -a.low};
 }

@@ -52,10 +52,7 @@ Value series(Value z, const Value (&head)[Head], const double (&tail)[Tail])
 
 }  // namespace preciseTrig
 
-struct PreciseSinCos {
-    doubleDouble::Value sine;
-    doubleDouble::Value cosine;
-};
+using PreciseSinCos = SineAndCosine<doubleDouble::Value>;
 
 // Sine and cosine of quadrant pi/2 + reduced, |reduced| <= pi/4, to about 2^-100 of their
 // size: the reduction's error of about 2^-104 and a few roundings of 2^-106 in each series.
@@ -67,14 +64,5 @@ inline PreciseSinCos preciseSinCos(const ReducedAngle& angle)
     const Value z = doubleDouble::fastTwoSum(product.high, product.low + 2.0 * r.high * r.low);
     const Value sine = doubleDouble::multiply(r, series(z, sineHead, sineTail));
     const Value cosine = series(z, cosineHead, cosineTail);
-    switch (angle.quadrant) {
-    case 0:
-        return {sine, cosine};
-    case 1:
-        return {cosine, doubleDouble::negated(sine)};
-    case 2:
-        return {doubleDouble::negated(sine), doubleDouble::negated(cosine)};
-    default:
-        return {doubleDouble::negated(cosine), sine};
-    }
+    return turnedByQuadrant(angle.quadrant, sine, cosine);
 }

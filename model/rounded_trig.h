@@ -89,34 +89,29 @@ inline SinCos approximateSinCos(double angle)
     return sinCosOfReduced(bitCast<std::uint64_t>(shifted), reduced);
 }
 
-// The two approximations rounded to float, and whether those are the roundings of the true
-// values. Rounding to single precision keeps only 24 bits: unless a value lies within its
-// margin of a point half-way between two floats, its rounding is the true value's rounding
-// too, whether or not that is first rounded to double.
-inline RoundedSinCos settleRounding(SinCos approximation, bool trusted)
+// The fast estimate of the rounded sine and cosine, for angles below 2^32 radians in size.
+// Rounding to single precision keeps only 24 bits: unless a value lies within its margin of a
+// point half-way between two floats, its rounding is the true value's rounding too, whether or
+// not that is first rounded to double. The rare angles that land near such a point, and all
+// larger angles, are left unsettled.
+inline RoundedSinCos estimateRoundedSinCos(double angle)
 {
     // Whether every double within margin of value rounds to the same float.
     const auto roundsAlike = [](double value, double margin) {
         return static_cast<float>(value - margin) == static_cast<float>(value + margin);
     };
-    const auto [sine, cosine] = approximation;
+    const auto [sine, cosine] = approximateSinCos(angle);
     // 2^-46 of the value covers the approximation many times over; 2^-75 covers the
     // reduction's error of about 2^-86 near multiples of pi/2, where sine or cosine is far
     // smaller than the angle.
     const double sineMargin = std::fabs(sine) * 0x1p-46 + 0x1p-75;
     const double cosineMargin = std::fabs(cosine) * 0x1p-46 + 0x1p-75;
+    const bool inRange = std::fabs(angle) < 0x1p32;
     const bool sineSettles = roundsAlike(sine, sineMargin);
     const bool cosineSettles = roundsAlike(cosine, cosineMargin);
     // Bitwise, not short-circuit: no branches.
-    const bool settled = trusted & sineSettles & cosineSettles;
+    const bool settled = inRange & sineSettles & cosineSettles;
     return {static_cast<float>(sine), static_cast<float>(cosine), settled};
-}
-
-// The fast estimate of the rounded sine and cosine, for angles below 2^32 radians in size;
-// the rare angles that land near a half-way point, and all larger ones, are left unsettled.
-inline RoundedSinCos estimateRoundedSinCos(double angle)
-{
-    return settleRounding(approximateSinCos(angle), std::fabs(angle) < 0x1p32);
 }
 
 // The rounded sine and cosine of any float angle, for those the estimate leaves unsettled.
@@ -134,10 +129,12 @@ inline RoundedSinCos exactRoundedSinCos(float angle)
     }
     const ReducedAngle reduced = reduceAngle(angle);
     if (std::fabs(angle) >= 0x1p32f) {
-        const RoundedSinCos estimate =
-            settleRounding(sinCosOfReduced(reduced.quadrant, reduced.reduced.high), true);
+        // Rounding commutes with the quadrant's swaps and negations.
+        const RoundedSinCos estimate = estimateRoundedSinCos(reduced.reduced.high);
         if (estimate.settled) {
-            return estimate;
+            const auto [sine, cosine] =
+                turnedByQuadrant(reduced.quadrant, estimate.sine, estimate.cosine);
+            return {sine, cosine, true};
         }
     }
     const PreciseSinCos precise = preciseSinCos(reduced);
