@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Spirelle with its tests and runs them all, unit tests and end-to-end tests on Xvfb,
 # twice: on the plain build, then on a build with AddressSanitizer and UBSan; then it builds
-# the Windows program and tests it, under Wine where the kernel runs 32-bit programs.
+# the Windows program and tests it, under Wine where the kernel runs 32-bit programs; then the
+# web build, its unit tests under Node and the page in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
@@ -17,3 +18,5 @@ cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure
 
 scripts/build-windows.sh --test-if-native
+
+scripts/build-web.sh --test

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""Frames per second and main-thread time per frame of the page in headless Chromium, beside a
+straightforward web build (the plain formulas, each star straight into glVertex3f).
+
+Each build's page runs for a fixed time; the frames are the program's glClear calls, counted
+in the page, and the main thread's time is Chromium's TaskDuration (DevTools' Performance
+metrics) over the same span. The builds take turns over several rounds and the medians are
+reported, with the median of the per-round ratios.
+"""
+import argparse
+import os
+import shutil
+import statistics
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
+from test_web import chromium, serve  # noqa: E402
+
+COUNT_FRAMES = """
+window.spirelleFrames = 0;
+const clear = Module.ctx.clear.bind(Module.ctx);
+Module.ctx.clear = function (mask) { window.spirelleFrames++; return clear(mask); };
+"""
+
+
+def site_for(program, page_folder, build_dir):
+    """A copy of the page whose spirelle.js is the given build's."""
+    folder = tempfile.mkdtemp(prefix="spirelle-site-")
+    for name in ("index.html", "favicon.png"):
+        shutil.copy(os.path.join(page_folder, name), folder)
+    shutil.copy(os.path.join(build_dir, program + ".js"), os.path.join(folder, "spirelle.js"))
+    shutil.copy(os.path.join(build_dir, program + ".wasm"), folder)
+    return folder
+
+
+def task_seconds(browser):
+    metrics = browser.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]
+    return next(m["value"] for m in metrics if m["name"] == "TaskDuration")
+
+
+def measure(address, seconds):
+    """Frames per second and main-thread milliseconds per frame, after a second of warm-up."""
+    browser = chromium()
+    try:
+        browser.get(address)
+        browser.execute_cdp_cmd("Performance.enable", {})
+        deadline = time.monotonic() + 60
+        while not browser.execute_script("return !!(window.Module && Module.ctx)"):
+            if time.monotonic() > deadline:
+                raise RuntimeError("the page did not start")
+            time.sleep(0.1)
+        browser.execute_script(COUNT_FRAMES)
+        time.sleep(1)
+        frames0, busy0, start = browser.execute_script("return window.spirelleFrames"), \
+            task_seconds(browser), time.monotonic()
+        time.sleep(seconds)
+        frames1, busy1, end = browser.execute_script("return window.spirelleFrames"), \
+            task_seconds(browser), time.monotonic()
+        frames = frames1 - frames0
+        return frames / (end - start), 1000.0 * (busy1 - busy0) / frames
+    finally:
+        browser.quit()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--site", required=True, help="the installed page (build-web)")
+    parser.add_argument("--build-dir", required=True, help="the Emscripten build folder")
+    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--seconds", type=float, default=5.0)
+    args = parser.parse_args()
+    builds = {"the page": site_for("spirelle", args.site, args.build_dir),
+              "straightforward": site_for("tests/spirelle_straightforward", args.site, args.build_dir)}
+    servers = {name: serve(folder) for name, folder in builds.items()}
+    results = {name: [] for name in builds}
+    for round_number in range(args.rounds):
+        for name, server in servers.items():
+            fps, busy = measure("http://127.0.0.1:%d/" % server.server_address[1], args.seconds)
+            results[name].append((fps, busy))
+            print(f"round {round_number + 1}, {name}: {fps:.1f} frames/s, {busy:.2f} ms of main "
+                  "thread per frame", flush=True)
+    print()
+    for name, values in results.items():
+        print(f"{name}: median {statistics.median(v[0] for v in values):.1f} frames/s, "
+              f"{statistics.median(v[1] for v in values):.2f} ms of main thread per frame")
+    ratios = [a[1] / b[1] for a, b in zip(results["the page"], results["straightforward"])]
+    print(f"main-thread time per frame, page / straightforward: median {statistics.median(ratios):.2f}"
+          f" (rounds {min(ratios):.2f} to {max(ratios):.2f})")
+    for server in servers.values():
+        server.shutdown()
+
+
+if __name__ == "__main__":
+    main()
