@@ -11,12 +11,7 @@ work=$root/build-emscripten
 site=$root/build-web
 deps=$work/deps
 jobs=$(nproc)
-log=$work/last-step.log
-fail() {
-  if [ -s "$log" ]; then echo "build-web: $* (details: $log)"; else echo "build-web: $*"; fi >&2
-  exit 1
-}
-quietly() { "$@" >"$log" 2>&1; }
+source scripts/steps.sh build-web "$work/last-step.log"
 
 case "${1:-}" in
   "") mode=build ;;
@@ -24,8 +19,6 @@ case "${1:-}" in
   *) echo "usage: $0 [--test]" >&2; exit 2 ;;
 esac
 
-mkdir -p "$work"
-rm -f "$log"
 scripts/deps.sh web >"$log" 2>&1 || fail "could not install Emscripten (apt-get install emscripten)"
 command -v emcc >/dev/null || fail "Emscripten's emcc is missing (apt-get install emscripten)"
 command -v node >/dev/null || fail "Node.js is missing, which Emscripten runs on"

@@ -12,14 +12,7 @@ root=$PWD
 build=$root/build-windows
 deps=$build/deps
 jobs=$(nproc)
-# Each step's output goes to a log; a failure is one line that names the step and the log.
-log=$build/last-step.log
-fail() {
-  if [ -s "$log" ]; then echo "build-windows: $* (details: $log)"; else echo "build-windows: $*"; fi >&2
-  exit 1
-}
-quietly() { "$@" >"$log" 2>&1; }
-rm -f "$log"
+source scripts/steps.sh build-windows "$build/last-step.log"
 
 case "${1:-}" in
   "") mode=build ;;
