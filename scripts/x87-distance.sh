@@ -8,7 +8,7 @@ scripts/deps.sh bench
 cmake -S . -B build -DSPIRELLE_BENCHMARKS=ON >/dev/null
 cmake --build build --target field_dump field_dump_x87 -j "$(nproc)" >/dev/null
 frames=(0 0.1 1000 0.1 1000000 0.1 100000000 0.1 1000000000 0.1 2147483647 0.1
-        -2147471303 0.1 1000000000 -0.05 2147483647 -0.05 -2147471303 -0.05)
+        -2147471303 0.1 1271493 -0.05 1000000000 -0.05 2147483647 -0.05 -2147471303 -0.05)
 python3 - "${frames[@]}" <<'PYTHON'
 import array
 import subprocess
