@@ -2,7 +2,6 @@
 // and cosine: the bits of 2/pi it needs are kept in a table.
 #pragma once
 
-#include "bit_cast.h"
 #include "double_double.h"
 #include "wide_integer.h"
 
@@ -78,12 +77,11 @@ inline ReducedAngle reduceAngle(float angle)
     if (size < 0x1.921fb6p-1f) {  // pi/4, rounded up: within one float of pi/4 either way will do
         return {0, {angle, 0.0}};
     }
-    const std::uint32_t bits = bitCast<std::uint32_t>(size);
-    const Limbs<1> mantissa{(bits & 0x7FFFFFu) | 0x800000u};
-    const int exponent = static_cast<int>(bits >> 23) - 150;  // size = mantissa 2^exponent
+    const ScaledInteger scaled = scaledInteger(size);
+    const Limbs<1> mantissa{scaled.mantissa};
     Limbs<6> digits{};
     for (std::size_t limb = 0; limb < 6; ++limb) {
-        digits[5 - limb] = twoOverPiDigits(exponent - 1 + 32 * static_cast<int>(limb));
+        digits[5 - limb] = twoOverPiDigits(scaled.exponent - 1 + 32 * static_cast<int>(limb));
     }
     // size 2/pi = product 2^-190 modulo 4: the top two bits count quarter turns, and the
     // rest, moved up by two, is the fraction as a signed number of 2^-192 quarter turns.
@@ -106,14 +104,9 @@ inline ReducedAngle reduceAngle(float angle)
     for (std::size_t limb = 1; limb < 6; ++limb, scale *= 0x1p32) {
         quarterTurns = doubleDouble::add(quarterTurns, fraction[limb] * scale);
     }
-    doubleDouble::Value reduced =
+    const doubleDouble::Value reduced =
         doubleDouble::multiply(quarterTurns, {halfPiHigh, halfPiLow});
-    if (pastHalf) {
-        reduced = -reduced;
-    }
     // The reduction of -angle is that of angle with both parts negated.
-    if (angle < 0.0f) {
-        return {(4u - quadrant) & 3u, -reduced};
-    }
-    return {quadrant & 3u, reduced};
+    const bool negative = angle < 0.0f;
+    return {(negative ? 0u - quadrant : quadrant) & 3u, pastHalf != negative ? -reduced : reduced};
 }

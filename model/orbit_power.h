@@ -46,22 +46,20 @@ inline PowerBounds boundOrbitPower(float radius)
 // For a positive radius and a below within a few units in the last place of its power.
 inline bool orbitPowerAboveMidpoint(float radius, double below)
 {
-    const std::uint32_t radiusBits = bitCast<std::uint32_t>(radius);
-    const std::uint32_t radiusMantissa = (radiusBits & 0x7FFFFFu) | 0x800000u;
-    const int radiusExponent = static_cast<int>(radiusBits >> 23) - 150;
+    const ScaledInteger scaledRadius = scaledInteger(radius);
     const std::uint64_t belowBits = bitCast<std::uint64_t>(below);
     const std::uint64_t midpoint =
         (((belowBits & 0xFFFFFFFFFFFFFu) | 0x10000000000000u) << 1) | 1u;  // 2B + 1
     const int belowExponent = static_cast<int>(belowBits >> 52) - 1075;
 
-    const Limbs<1> x{radiusMantissa};
+    const Limbs<1> x{scaledRadius.mantissa};
     const Limbs<4> cube = multiplyLimbs<4>(multiplyLimbs<2>(x, x), x);  // below 2^72
     const Limbs<2> m{static_cast<std::uint32_t>(midpoint),
                      static_cast<std::uint32_t>(midpoint >> 32)};
     const Limbs<4> midpointSquared = multiplyLimbs<4>(m, m);  // below 2^108
     // X^3 is at least 2^69 and (2B + 1)^2 below 2^108, so the shift is below 39; it is
     // positive for every power that lies near below.
-    const int shift = 3 * radiusExponent - 2 * belowExponent + 2;
+    const int shift = 3 * scaledRadius.exponent - 2 * belowExponent + 2;
     return lessThan(midpointSquared, shiftedLeft(cube, static_cast<unsigned>(shift)));
 }
 

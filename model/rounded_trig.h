@@ -26,11 +26,26 @@ struct SinCos {
 
 // The arithmetic below is used only where exactDoubleArithmetic holds.
 
-// Sine and cosine of quadrant pi/2 + reduced, |reduced| <= pi/4, within about 2^-52 of their
-// size; only quadrant's last two bits count. Without branches, so that a loop of these
-// vectorises.
-inline SinCos sinCosOfReduced(std::uint64_t quadrant, double reduced)
+// Sine and cosine of an angle below 2^32 radians in size, within about 2^-52 of their size
+// plus 2^-86. Larger angles, NaN and infinities give nothing useful. Without branches, so
+// that a loop of these vectorises.
+inline SinCos approximateSinCos(double angle)
 {
+    // angle = quarter * pi/2 + reduced, with quarter the nearest integer to angle / (pi/2).
+    constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
+    constexpr double integerShift = 0x1.8p52;  // adding it rounds to an integer
+    const double shifted = angle * twoOverPi + integerShift;
+    const double quarter = shifted - integerShift;
+    // pi/2 in four parts, to about 2^-119. The first three have 21 bits, so quarter (below
+    // 2^32) times each is exact, and so are the first two subtractions.
+    constexpr double halfPi1 = 0x1.921fbp+0;
+    constexpr double halfPi2 = 0x1.5110bp-22;
+    constexpr double halfPi3 = 0x1.1846ap-44;
+    constexpr double halfPi4 = -0x1.d9cceba3f91f2p-66;
+    const double reduced =
+        (((angle - quarter * halfPi1) - quarter * halfPi2) - quarter * halfPi3) -
+        quarter * halfPi4;
+
     // Taylor series to r^15 and r^16: for |r| <= pi/4 the first terms left out are below
     // 2^-54 and 2^-58.
     const double r2 = reduced * reduced;
@@ -55,8 +70,9 @@ inline SinCos sinCosOfReduced(std::uint64_t quadrant, double reduced)
                                             r2 * (-0x1.93974a8c07c9dp-37 +
                                                   r2 * 0x1.ae7f3e733b81fp-45)))))));
 
-    // The quadrant picks and signs the two, on the bits, with masks rather than branches, so
-    // that it vectorises.
+    // The quadrant picks and signs the two: quarter's last two bits sit in shifted's. The
+    // choice is made on the bits, with masks rather than branches, so that it vectorises.
+    const std::uint64_t quadrant = bitCast<std::uint64_t>(shifted);
     const std::uint64_t swap = 0u - (quadrant & 1u);  // all ones in odd quadrants
     const std::uint64_t sinBits = bitCast<std::uint64_t>(sinReduced);
     const std::uint64_t cosBits = bitCast<std::uint64_t>(cosReduced);
@@ -64,29 +80,6 @@ inline SinCos sinCosOfReduced(std::uint64_t quadrant, double reduced)
     const std::uint64_t cosineSign = ((quadrant + 1u) & 2u) << 62;
     return {bitCast<double>(((sinBits & ~swap) | (cosBits & swap)) ^ sineSign),
             bitCast<double>(((cosBits & ~swap) | (sinBits & swap)) ^ cosineSign)};
-}
-
-// Sine and cosine of an angle below 2^32 radians in size, within about 2^-52 of their size
-// plus 2^-86. Larger angles, NaN and infinities give nothing useful. Without branches.
-inline SinCos approximateSinCos(double angle)
-{
-    // angle = quarter * pi/2 + reduced, with quarter the nearest integer to angle / (pi/2).
-    constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
-    constexpr double integerShift = 0x1.8p52;  // adding it rounds to an integer
-    const double shifted = angle * twoOverPi + integerShift;
-    const double quarter = shifted - integerShift;
-    // pi/2 in four parts, to about 2^-119. The first three have 21 bits, so quarter (below
-    // 2^32) times each is exact, and so are the first two subtractions.
-    constexpr double halfPi1 = 0x1.921fbp+0;
-    constexpr double halfPi2 = 0x1.5110bp-22;
-    constexpr double halfPi3 = 0x1.1846ap-44;
-    constexpr double halfPi4 = -0x1.d9cceba3f91f2p-66;
-    const double reduced =
-        (((angle - quarter * halfPi1) - quarter * halfPi2) - quarter * halfPi3) -
-        quarter * halfPi4;
-
-    // quarter's last two bits sit in shifted's.
-    return sinCosOfReduced(bitCast<std::uint64_t>(shifted), reduced);
 }
 
 // The fast estimate of the rounded sine and cosine, for angles below 2^32 radians in size.

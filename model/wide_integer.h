@@ -2,6 +2,8 @@
 // Plain 32 x 32 -> 64-bit products, so that every target computes them the same way.
 #pragma once
 
+#include "bit_cast.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -57,4 +59,16 @@ constexpr bool lessThan(const Limbs<N>& a, const Limbs<N>& b)
         }
     }
     return false;
+}
+
+// A positive normal float as mantissa 2^exponent, for an integer mantissa of 24 bits.
+struct ScaledInteger {
+    std::uint32_t mantissa;
+    int exponent;
+};
+
+inline ScaledInteger scaledInteger(float positive)
+{
+    const std::uint32_t bits = bitCast<std::uint32_t>(positive);
+    return {(bits & 0x7FFFFFu) | 0x800000u, static_cast<int>(bits >> 23) - 150};
 }
