@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
 # Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test
-# (only missing packages are installed)
+# (only missing packages are installed; nothing runs when none is missing)
 set -euo pipefail
 
 build=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev python3)
@@ -41,5 +41,71 @@ export DEBIAN_FRONTEND=noninteractive
 if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# Every apt-get run is bounded: network time-outs, a bounded wait for dpkg's lock, and at most
+# three tries with pauses of 10 and 20 seconds in between.
+apt=($sudo timeout 600 apt-get -o Acquire::http::Timeout=30 -o Acquire::https::Timeout=30
+     -o Acquire::Retries=2 -o DPkg::Lock::Timeout=120)
+pauses=(10 20)
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+
+# The last error apt-get printed, without its addresses.
+apt_error() {
+  grep '^E: ' "$output" | tail -n 1 | sed -e 's/^E: //' -e 's| *\[IP: [^]]*\]||' -e 's|[a-z]*://[^ ]*||g'
+}
+
+# One line naming each index apt-get update could not fetch ("bookworm-security/main i386
+# Packages") and why. Its "Err:" lines hold the address, then the index, and the next line
+# the reason.
+failed_indexes() {
+  awk '/^Err:/ { $1 = ""; $2 = ""; sub(/^ +/, ""); index_name = $0; next }
+       index_name != "" { sub(/^ +/, ""); sub(/ *\[IP: [^]]*\]/, "");
+                          printf "%s%s (%s)", sep, index_name, $0; sep = "; "; index_name = "" }' \
+    "$output"
+}
+
+# A failed index leaves the ones apt-get already has, which are often enough: a warning.
+update_indexes() {
+  local pause
+  for pause in "${pauses[@]}" 0; do
+    "${apt[@]}" update >"$output" 2>&1 && return 0
+    [ "$pause" -eq 0 ] || sleep "$pause"
+  done
+  local failed
+  failed=$(failed_indexes)
+  echo "deps: warning: apt-get update could not fetch ${failed:-the package indexes ($(apt_error))};" \
+    "installing from the indexes there are" >&2
+}
+
+# Skipped when this script updated the indexes in the last half hour for the same architectures,
+# so that the steps of one test run update them once.
+stamp=${SPIRELLE_APT_STAMP:-/var/lib/apt/lists/spirelle-updated}
+architectures="$(dpkg --print-architecture) $(dpkg --print-foreign-architectures | xargs)"
+if [ -z "$(find "$stamp" -mmin -30 2>/dev/null)" ] || [ "$(cat "$stamp")" != "$architectures" ]; then
+  update_indexes
+  echo "$architectures" | $sudo tee "$stamp" >/dev/null
+fi
+
+# When a suite's index for one architecture failed, its other architectures may offer a newer
+# version of a multi-architecture library than this one can install, and apt-get then finds no
+# solution. The release's main suite has every architecture; it is the fallback, never the
+# first choice, since where every index is fine it would mismatch the versions the other way.
+release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+target=()
+tries=0
+until "${apt[@]}" install -y -q --no-install-recommends "${target[@]}" "${missing[@]}" >"$output" 2>&1
+do
+  tries=$((tries + 1))
+  if [ ${#target[@]} -eq 0 ] && [ -n "$release" ] &&
+     grep -qiE 'unmet dependencies|held broken packages' "$output"; then
+    echo "deps: the architectures' versions of some packages disagree; installing again with" \
+      "$release as the target release" >&2
+    target=(-t "$release")
+  elif [ "$tries" -le ${#pauses[@]} ] && grep -qE '^E: (Failed to fetch|Could not|Unable to fetch)' "$output"; then
+    sleep "${pauses[tries - 1]}"
+  else
+    echo "deps: could not install ${missing[*]}: $(apt_error)" >&2
+    exit 1
+  fi
+done
