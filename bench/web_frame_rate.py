@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Frames per second and main-thread time per frame of the page in headless Chromium, beside a
-straightforward web build (the plain formulas, each star straight into glVertex3f).
+straightforward web build (the plain formulas, each star straight into glVertex3f) and the
+floor (the same stars in one array, drawn by one WebGL call, without web/'s GL layer).
 
 Each build's page runs for a fixed time; the frames are the program's glClear calls, counted
 in the page, and the main thread's time is Chromium's TaskDuration (DevTools' Performance
@@ -9,30 +10,18 @@ reported, with the median of the per-round ratios.
 """
 import argparse
 import os
-import shutil
 import statistics
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-from test_web import chromium, serve  # noqa: E402
+from test_web import chromium, serve, site_for  # noqa: E402
 
 COUNT_FRAMES = """
 window.spirelleFrames = 0;
 const clear = Module.ctx.clear.bind(Module.ctx);
 Module.ctx.clear = function (mask) { window.spirelleFrames++; return clear(mask); };
 """
-
-
-def site_for(program, page_folder, build_dir):
-    """A copy of the page whose spirelle.js is the given build's."""
-    folder = tempfile.mkdtemp(prefix="spirelle-site-")
-    for name in ("index.html", "favicon.png"):
-        shutil.copy(os.path.join(page_folder, name), folder)
-    shutil.copy(os.path.join(build_dir, program + ".js"), os.path.join(folder, "spirelle.js"))
-    shutil.copy(os.path.join(build_dir, program + ".wasm"), folder)
-    return folder
 
 
 def task_seconds(browser):
@@ -71,8 +60,10 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=5.0)
     args = parser.parse_args()
-    builds = {"the page": site_for("spirelle", args.site, args.build_dir),
-              "straightforward": site_for("tests/spirelle_straightforward", args.site, args.build_dir)}
+    builds = {name: site_for(os.path.join(args.build_dir, program + ".js"), args.site)
+              for name, program in (("the page", "spirelle"),
+                                    ("straightforward", "tests/spirelle_straightforward"),
+                                    ("floor", "tests/spirelle_web_floor"))}
     servers = {name: serve(folder) for name, folder in builds.items()}
     results = {name: [] for name in builds}
     for round_number in range(args.rounds):
@@ -85,9 +76,10 @@ def main():
     for name, values in results.items():
         print(f"{name}: median {statistics.median(v[0] for v in values):.1f} frames/s, "
               f"{statistics.median(v[1] for v in values):.2f} ms of main thread per frame")
-    ratios = [a[1] / b[1] for a, b in zip(results["the page"], results["straightforward"])]
-    print(f"main-thread time per frame, page / straightforward: median {statistics.median(ratios):.2f}"
-          f" (rounds {min(ratios):.2f} to {max(ratios):.2f})")
+    for other in ("straightforward", "floor"):
+        ratios = [a[1] / b[1] for a, b in zip(results["the page"], results[other])]
+        print(f"main-thread time per frame, page / {other}: median {statistics.median(ratios):.2f}"
+              f" (rounds {min(ratios):.2f} to {max(ratios):.2f})")
     for server in servers.values():
         server.shutdown()
 

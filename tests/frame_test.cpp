@@ -44,3 +44,67 @@ TEST(Frame, ErrorWithoutATextGetsAFallback)
     EXPECT_EQ(errorLine(0x507, nullptr), "GL Error unknown error (0x507) at line 82\n");
     EXPECT_EQ(errorLine(0xdead, nullptr), "GL Error unknown error (0xdead) at line 82\n");
 }
+
+#ifdef __EMSCRIPTEN__
+// The browser's OpenGL layer reports what desktop OpenGL 1.1 reports. No WebGL context exists
+// under Node, so only calls that the layer refuses are made here.
+#include <GL/gl.h>
+
+TEST(WebGlLayer, RefusedCallsReportDesktopErrorsFirstOneKept)
+{
+    glEnd();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_OPERATION));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    const struct {
+        void (*call)();
+        GLenum error;
+    } cases[] = {
+        {[] { glMatrixMode(0x1234); }, GL_INVALID_ENUM},
+        {[] { glEnable(0x1234); }, GL_INVALID_ENUM},
+        {[] { glBegin(GL_LINES); }, GL_INVALID_ENUM},
+        {[] { glViewport(0, 0, -1, 240); }, GL_INVALID_VALUE},
+        {[] { glPointSize(-1.0f); }, GL_INVALID_VALUE},
+        {[] { glPointSize(0.0f); }, GL_INVALID_VALUE},
+        {[] { glClear(0x1); }, GL_INVALID_VALUE},
+    };
+    for (const auto& refused : cases) {
+        refused.call();
+        glEnd();  // a second error, which must not replace the first
+        EXPECT_EQ(glGetError(), refused.error);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+}
+
+TEST(WebGlLayer, InsideABatchOnlyVerticesAndItsEndAreAllowed)
+{
+    glBegin(GL_POINTS);
+    glBegin(GL_POINTS);
+    glTranslatef(1.0f, 0.0f, 0.0f);
+    glPushMatrix();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));  // refused, and the error kept
+    glEnd();                                                     // an empty batch draws nothing
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_OPERATION));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(WebGlLayer, MatrixStacksHaveMesasDepths)
+{
+    for (const auto& [mode, depth] : {std::pair{GL_MODELVIEW, 32}, {GL_PROJECTION, 32}, {GL_TEXTURE, 10}}) {
+        glMatrixMode(mode);
+        for (int pushes = 1; pushes < depth; ++pushes) {
+            glPushMatrix();
+        }
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << mode;
+        glPushMatrix();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_STACK_OVERFLOW)) << mode;
+        for (int pops = 1; pops < depth; ++pops) {
+            glPopMatrix();
+        }
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << mode;
+        glPopMatrix();
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_STACK_UNDERFLOW)) << mode;
+    }
+    glMatrixMode(GL_MODELVIEW);
+}
+#endif

@@ -1,0 +1,416 @@
+// OpenGL 1.1 and GLU for the browser, on WebGL 1: just the calls the viewer makes. Matrices
+// live on the CPU in single precision as desktop OpenGL keeps them; vertices collect in wasm
+// memory, and each glBegin/glEnd batch is one upload and one draw.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <emscripten/emscripten.h>
+#include <emscripten/html5_webgl.h>
+#include <webgl/webgl1.h>  // WebGL as emscripten_gl*: the gl* names belong to this layer
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+constexpr GLenum contextLost = 0x9242;      // CONTEXT_LOST_WEBGL
+constexpr double errorPollPeriod = 1000.0;  // ms between WebGL's own error checks
+constexpr double pi = 3.14159265358979323846;
+
+// Column-major, as OpenGL stores it: element (row, column) is at [column * 4 + row].
+using Matrix = std::array<GLfloat, 16>;
+constexpr Matrix identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// a × b, each element a sum of four single-precision products taken in order.
+Matrix multiply(const Matrix& a, const Matrix& b)
+{
+    Matrix product;
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            product[column * 4 + row] =
+                a[row] * b[column * 4] + a[4 + row] * b[column * 4 + 1] +
+                a[8 + row] * b[column * 4 + 2] + a[12 + row] * b[column * 4 + 3];
+        }
+    }
+    return product;
+}
+
+// A matrix stack with the depths of Mesa's: 32 for the model-view and projection, 10 for texture.
+struct MatrixStack {
+    std::vector<Matrix> entries{identity};
+    std::size_t depth;
+    Matrix& top() { return entries.back(); }
+};
+std::array<MatrixStack, 3> stacks = {{{{identity}, 32}, {{identity}, 32}, {{identity}, 10}}};
+MatrixStack* current = &stacks[0];
+
+struct Vertex {
+    GLfloat x, y, z;
+};
+std::vector<Vertex> batch;
+bool inBatch = false;
+GLfloat pointSize = 1.0f;
+std::array<GLfloat, 4> viewport = {};  // half width and height, then the centre, in pixels
+
+GLenum pendingError = GL_NO_ERROR;
+double lastPoll = -errorPollPeriod;
+
+// As desktop OpenGL does, the first error is kept until glGetError reads it.
+void record(GLenum error)
+{
+    if (pendingError == GL_NO_ERROR) {
+        pendingError = error;
+    }
+}
+
+// Most calls are not allowed between glBegin and glEnd; they are then ignored.
+bool outsideBatch()
+{
+    if (inBatch) {
+        record(GL_INVALID_OPERATION);
+    }
+    return !inBatch;
+}
+
+void multiplyCurrent(const Matrix& m) { current->top() = multiply(current->top(), m); }
+
+// The shader takes the product of projection and model-view; every point is white. A point
+// goes to the centre of the pixel its window position lies in, once that position is snapped
+// to 1/256 pixel as Mesa's rasteriser snaps it: the browser's rasteriser snaps more coarsely
+// and breaks ties at pixel edges otherwise, which moved about one star in sixteen by a pixel.
+struct Pipeline {
+    GLint matrix = -1;
+    GLint pointSize = -1;
+    GLint viewport = -1;
+};
+
+GLuint compile(GLenum type, const char* source)
+{
+    const GLuint shader = emscripten_glCreateShader(type);
+    emscripten_glShaderSource(shader, 1, &source, nullptr);
+    emscripten_glCompileShader(shader);
+    return shader;
+}
+
+const Pipeline& pipeline()
+{
+    static const Pipeline made = [] {
+        const GLuint program = emscripten_glCreateProgram();
+        emscripten_glAttachShader(program, compile(GL_VERTEX_SHADER, R"(
+            attribute vec3 position;
+            uniform mat4 matrix;
+            uniform float pointSize;
+            uniform vec4 viewport;  // half width and height, then the centre, in pixels
+            void main() {
+                vec4 clip = matrix * vec4(position, 1.0);
+                vec2 window = clip.xy / clip.w * viewport.xy + viewport.zw;
+                vec2 centre = floor(window + 1.0 / 512.0) + 0.5;
+                gl_Position = vec4((centre - viewport.zw) / viewport.xy * clip.w, clip.zw);
+                gl_PointSize = pointSize;
+            })"));
+        emscripten_glAttachShader(program, compile(GL_FRAGMENT_SHADER, R"(
+            precision mediump float;
+            void main() { gl_FragColor = vec4(1.0); })"));
+        emscripten_glBindAttribLocation(program, 0, "position");
+        emscripten_glLinkProgram(program);
+        emscripten_glUseProgram(program);
+        GLuint buffer = 0;
+        emscripten_glGenBuffers(1, &buffer);
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        emscripten_glEnableVertexAttribArray(0);
+        emscripten_glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
+        return Pipeline{emscripten_glGetUniformLocation(program, "matrix"),
+                        emscripten_glGetUniformLocation(program, "pointSize"),
+                        emscripten_glGetUniformLocation(program, "viewport")};
+    }();
+    return made;
+}
+}  // namespace
+
+extern "C" {
+void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha)
+{
+    if (outsideBatch()) {
+        emscripten_glClearColor(red, green, blue, alpha);
+    }
+}
+
+void glClear(GLbitfield mask)
+{
+    constexpr GLbitfield buffers =
+        GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ACCUM_BUFFER_BIT;
+    if (!outsideBatch()) {
+        return;
+    }
+    if ((mask & ~buffers) != 0) {
+        record(GL_INVALID_VALUE);
+        return;
+    }
+    emscripten_glClear(mask & ~GL_ACCUM_BUFFER_BIT);
+}
+
+// Depth testing is the one capability the layer draws with.
+void glEnable(GLenum capability)
+{
+    if (!outsideBatch()) {
+        return;
+    }
+    if (capability != GL_DEPTH_TEST) {
+        record(GL_INVALID_ENUM);
+        return;
+    }
+    emscripten_glEnable(capability);
+}
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    if (!outsideBatch()) {
+        return;
+    }
+    if (width < 0 || height < 0) {
+        record(GL_INVALID_VALUE);
+        return;
+    }
+    emscripten_glViewport(x, y, width, height);
+    viewport = {width / 2.0f, height / 2.0f, x + width / 2.0f, y + height / 2.0f};
+}
+
+void glFlush()
+{
+    if (outsideBatch()) {
+        emscripten_glFlush();
+    }
+}
+
+void glMatrixMode(GLenum mode)
+{
+    if (!outsideBatch()) {
+        return;
+    }
+    switch (mode) {
+    case GL_MODELVIEW: current = &stacks[0]; break;
+    case GL_PROJECTION: current = &stacks[1]; break;
+    case GL_TEXTURE: current = &stacks[2]; break;
+    default: record(GL_INVALID_ENUM);
+    }
+}
+
+void glLoadIdentity()
+{
+    if (outsideBatch()) {
+        current->top() = identity;
+    }
+}
+
+void glPushMatrix()
+{
+    if (!outsideBatch()) {
+        return;
+    }
+    if (current->entries.size() == current->depth) {
+        record(GL_STACK_OVERFLOW);
+        return;
+    }
+    current->entries.push_back(current->top());
+}
+
+void glPopMatrix()
+{
+    if (!outsideBatch()) {
+        return;
+    }
+    if (current->entries.size() == 1) {
+        record(GL_STACK_UNDERFLOW);
+        return;
+    }
+    current->entries.pop_back();
+}
+
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (outsideBatch()) {
+        multiplyCurrent({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1});
+    }
+}
+
+void glScalef(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (outsideBatch()) {
+        multiplyCurrent({x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1});
+    }
+}
+
+// Sine and cosine in double, each rounded once to float. About a coordinate axis the other
+// elements stay exact, as in Mesa; about any other axis, the axis is normalised first.
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
+{
+    if (!outsideBatch() || angle == 0.0f) {
+        return;
+    }
+    const double radians = angle * pi / 180.0;
+    const auto s = static_cast<GLfloat>(std::sin(radians));
+    const auto c = static_cast<GLfloat>(std::cos(radians));
+    Matrix m = identity;
+    auto at = [&m](int row, int column) -> GLfloat& { return m[column * 4 + row]; };
+    auto place = [&](int a, int b, GLfloat sign) {  // the rotation in the plane of axes a, b
+        at(a, a) = c;
+        at(b, b) = c;
+        at(a, b) = -sign * s;
+        at(b, a) = sign * s;
+    };
+    if (x == 0.0f && y == 0.0f && z != 0.0f) {
+        place(0, 1, z < 0.0f ? -1.0f : 1.0f);
+    } else if (x == 0.0f && z == 0.0f && y != 0.0f) {
+        place(2, 0, y < 0.0f ? -1.0f : 1.0f);
+    } else if (y == 0.0f && z == 0.0f && x != 0.0f) {
+        place(1, 2, x < 0.0f ? -1.0f : 1.0f);
+    } else {
+        const GLfloat length = std::sqrt(x * x + y * y + z * z);
+        if (length <= 1.0e-4f) {
+            return;
+        }
+        x /= length;
+        y /= length;
+        z /= length;
+        const GLfloat xx = x * x, yy = y * y, zz = z * z, xy = x * y, yz = y * z, zx = z * x;
+        const GLfloat xs = x * s, ys = y * s, zs = z * s, oneMinusC = 1.0f - c;
+        at(0, 0) = oneMinusC * xx + c;
+        at(0, 1) = oneMinusC * xy - zs;
+        at(0, 2) = oneMinusC * zx + ys;
+        at(1, 0) = oneMinusC * xy + zs;
+        at(1, 1) = oneMinusC * yy + c;
+        at(1, 2) = oneMinusC * yz - xs;
+        at(2, 0) = oneMinusC * zx - ys;
+        at(2, 1) = oneMinusC * yz + xs;
+        at(2, 2) = oneMinusC * zz + c;
+    }
+    multiplyCurrent(m);
+}
+
+void glPointSize(GLfloat size)
+{
+    if (!outsideBatch()) {
+        return;
+    }
+    if (!(size > 0.0f)) {
+        record(GL_INVALID_VALUE);
+        return;
+    }
+    pointSize = size;
+}
+
+// Points are the one primitive the layer draws.
+void glBegin(GLenum mode)
+{
+    if (!outsideBatch()) {
+        return;
+    }
+    if (mode != GL_POINTS) {
+        record(GL_INVALID_ENUM);
+        return;
+    }
+    inBatch = true;
+}
+
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (inBatch) {
+        batch.push_back({x, y, z});
+    }
+}
+
+void glEnd()
+{
+    if (!inBatch) {
+        record(GL_INVALID_OPERATION);
+        return;
+    }
+    inBatch = false;
+    if (batch.empty()) {
+        return;
+    }
+    const Pipeline& drawing = pipeline();
+    const Matrix transform = multiply(stacks[1].top(), stacks[0].top());
+    emscripten_glUniformMatrix4fv(drawing.matrix, 1, GL_FALSE, transform.data());
+    emscripten_glUniform1f(drawing.pointSize, pointSize);
+    emscripten_glUniform4fv(drawing.viewport, 1, viewport.data());
+    emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex)),
+                            batch.data(), GL_STREAM_DRAW);
+    emscripten_glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(batch.size()));
+    batch.clear();
+}
+
+// The layer's own error first. WebGL's getError waits for the GPU to finish the frame, so
+// WebGL is asked at most once a second; a lost context or lack of memory shows within that.
+GLenum glGetError()
+{
+    if (!outsideBatch()) {
+        return GL_NO_ERROR;
+    }
+    const GLenum error = pendingError;
+    pendingError = GL_NO_ERROR;
+    if (error != GL_NO_ERROR) {
+        return error;
+    }
+    const double now = emscripten_get_now();
+    if (now - lastPoll < errorPollPeriod || emscripten_webgl_get_current_context() == 0) {
+        return GL_NO_ERROR;
+    }
+    lastPoll = now;
+    return emscripten_glGetError();
+}
+
+// GLU's perspective, computed in double as GLU does, then multiplied on in single precision.
+void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
+{
+    const double radians = fovy / 2 * pi / 180;
+    const double deltaZ = zFar - zNear;
+    const double sine = std::sin(radians);
+    if (deltaZ == 0 || sine == 0 || aspect == 0) {
+        return;
+    }
+    const double cotangent = std::cos(radians) / sine;
+    if (!outsideBatch()) {
+        return;
+    }
+    Matrix m = identity;
+    m[0] = static_cast<GLfloat>(cotangent / aspect);
+    m[5] = static_cast<GLfloat>(cotangent);
+    m[10] = static_cast<GLfloat>(-(zFar + zNear) / deltaZ);
+    m[11] = -1.0f;
+    m[14] = static_cast<GLfloat>(-2 * zNear * zFar / deltaZ);
+    m[15] = 0.0f;
+    multiplyCurrent(m);
+}
+
+// The texts of the desktop's GLU, and one for the browser's lost context.
+const GLubyte* gluErrorString(GLenum code)
+{
+    struct Text {
+        GLenum code;
+        const char* text;
+    };
+    static constexpr Text texts[] = {
+        {GL_NO_ERROR, "no error"},
+        {GL_INVALID_ENUM, "invalid enumerant"},
+        {GL_INVALID_VALUE, "invalid value"},
+        {GL_INVALID_OPERATION, "invalid operation"},
+        {GL_STACK_OVERFLOW, "stack overflow"},
+        {GL_STACK_UNDERFLOW, "stack underflow"},
+        {GL_OUT_OF_MEMORY, "out of memory"},
+        {0x0506, "invalid framebuffer operation"},  // GL_INVALID_FRAMEBUFFER_OPERATION
+        {0x8031, "table too large"},                // GL_TABLE_TOO_LARGE
+        {GLU_INVALID_ENUM, "invalid enumerant"},
+        {GLU_INVALID_VALUE, "invalid value"},
+        {GLU_OUT_OF_MEMORY, "out of memory"},
+        {GLU_INCOMPATIBLE_GL_VERSION, "incompatible gl version"},
+        {GLU_INVALID_OPERATION, "invalid operation"},
+        {contextLost, "context lost"},
+    };
+    for (const Text& entry : texts) {
+        if (entry.code == code) {
+            return reinterpret_cast<const GLubyte*>(entry.text);
+        }
+    }
+    return nullptr;  // as GLU does for codes it does not know
+}
+}
