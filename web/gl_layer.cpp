@@ -174,12 +174,9 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
     viewport = {width / 2.0f, height / 2.0f, x + width / 2.0f, y + height / 2.0f};
 }
 
-void glFlush()
-{
-    if (outsideBatch()) {
-        emscripten_glFlush();
-    }
-}
+// The browser hands a frame's commands to the GPU when the frame's task ends, so a flush has
+// nothing to add there; it is checked like any other call.
+void glFlush() { outsideBatch(); }
 
 void glMatrixMode(GLenum mode)
 {
