@@ -15,9 +15,23 @@ set(CPACK_STRIP_FILES ON)
 
 if(EMSCRIPTEN)
   # The page, as a static folder that any web server can serve: cmake --install lays it out.
-  install(FILES web/index.html DESTINATION .)
+  install(FILES web/index.html web/manifest.webmanifest DESTINATION .)
   install(FILES data/icons/spirelle-48.png DESTINATION . RENAME favicon.png)
+  install(FILES data/icons/spirelle-192.png DESTINATION . RENAME icon-192.png)
+  install(FILES data/icons/spirelle-512.png DESTINATION . RENAME icon-512.png)
   install(FILES $<TARGET_FILE:spirelle> $<TARGET_FILE_DIR:spirelle>/spirelle.wasm DESTINATION .)
+  # The offline cache's worker, named after a digest of the files it caches.
+  install(CODE "
+    set(digests \"\")
+    foreach(file index.html manifest.webmanifest spirelle.js spirelle.wasm)
+      file(SHA256 \"\${CMAKE_INSTALL_PREFIX}/\${file}\" digest)
+      string(APPEND digests \${digest})
+    endforeach()
+    string(SHA256 digest \"\${digests}\")
+    string(SUBSTRING \${digest} 0 16 SPIRELLE_BUILD_ID)
+    configure_file(\"${PROJECT_SOURCE_DIR}/web/service_worker.js.in\"
+                   \"\${CMAKE_INSTALL_PREFIX}/service_worker.js\" @ONLY)
+  ")
   return()
 endif()
 

@@ -14,16 +14,20 @@ export DISPLAY=":$number"
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 build/spirelle &
 viewer=$!
-window=$(xdotool search --sync --name '^Spirelle$' | head -n 1)
-xdotool windowsize --sync "$window" 480 480 windowfocus --sync "$window"
+window=$(timeout 30 xdotool search --sync --name '^Spirelle$' | head -n 1)
+[ -n "$window" ] || { echo "make-icons: the viewer's window did not appear within 30 s" >&2; exit 1; }
+timeout 30 xdotool windowsize --sync "$window" 480 480 windowfocus --sync "$window" ||
+  { echo "make-icons: the viewer's window could not be resized within 30 s" >&2; exit 1; }
 sleep 2
 xdotool key --delay 2 $(printf 'Up %.0s' $(seq 110)) space
 sleep 1
 frame=$(mktemp --suffix=.png)
 import -window "$window" "$frame"
 xdotool key Escape
-wait "$viewer"
-for size in 48 128 256; do
+timeout 30 tail --pid="$viewer" -f /dev/null ||
+  { echo "make-icons: the viewer did not end within 30 s of Escape" >&2; exit 1; }
+# The desktop's sizes, and the web app's (192 and 512, the largest scaled up from the frame).
+for size in 48 128 192 256 512; do
   convert "$frame" -gravity center -crop 420x420+0+0 +repage -resize "${size}x${size}" \
     -strip "data/icons/spirelle-$size.png"
 done

@@ -19,13 +19,32 @@ GLUT.onMousemove = function (event) {
 
 // Escape's exit() ends the runtime by throwing from inside the key handler; the page has
 // been told through Module.onExit, so the throw stops here instead of reaching the console.
+// GLUT would also take Tab, and Enter and Space meant for a focused button of the page, and
+// stop the browser acting on them: those stay the browser's (the viewer ignores Tab and Enter).
 var glutKeydown = GLUT.onKeydown;
 GLUT.onKeydown = function (event) {
+  var onButton = event.target instanceof HTMLButtonElement;
+  if (event.keyCode == 9 || (onButton && (event.keyCode == 13 || event.keyCode == 32))) return;
   try {
     glutKeydown(event);
   } catch (error) {
     if (!(error instanceof ExitStatus)) throw error;
   }
+};
+
+// A finger on the canvas drives GLUT's mouse. The canvas's touch-action already keeps the page
+// from scrolling, so a touch event the browser no longer lets anyone cancel is left alone
+// (cancelling it anyway only puts a complaint in the console).
+var glutTouch = GLUT.touchHandler;
+GLUT.touchHandler = function (event) {
+  glutTouch(event.cancelable ? event : { type: event.type, target: event.target,
+                                        changedTouches: event.changedTouches,
+                                        preventDefault: function () {} });
+};
+
+// A key press from the page's buttons, through the same GLUT handler as the keyboard's.
+Module["pressKey"] = function (keyCode) {
+  GLUT.onKeydown({ keyCode: keyCode, preventDefault: function () {} });
 };
 
 // The program lives until exit(), as a process does: while paused no timer or frame is
