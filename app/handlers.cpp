@@ -8,6 +8,12 @@
 
 #include <cstdlib>
 
+// The input rules restate GLUT's codes so that they need no GLUT; here the two must agree.
+static_assert(keys::left == GLUT_KEY_LEFT && keys::up == GLUT_KEY_UP &&
+              keys::right == GLUT_KEY_RIGHT && keys::down == GLUT_KEY_DOWN);
+static_assert(buttons::left == GLUT_LEFT_BUTTON && buttons::down == GLUT_DOWN &&
+              buttons::up == GLUT_UP);
+
 namespace {
 void carryOut(InputEffect effect)
 {

@@ -7,15 +7,11 @@ scripts/deps.sh run
 cmake -S . -B build >/dev/null
 cmake --build build --target spirelle -j "$(nproc)" >/dev/null
 
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null)
-xvfb=$!
-read -r number <&3
-export DISPLAY=":$number"
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+source scripts/private_x.sh
+start_xvfb
 build/spirelle &
 viewer=$!
-window=$(timeout 30 xdotool search --sync --name '^Spirelle$' | head -n 1)
-[ -n "$window" ] || { echo "make-icons: the viewer's window did not appear within 30 s" >&2; exit 1; }
+window=$(viewer_window)
 timeout 30 xdotool windowsize --sync "$window" 480 480 windowfocus --sync "$window" ||
   { echo "make-icons: the viewer's window could not be resized within 30 s" >&2; exit 1; }
 sleep 2
@@ -24,8 +20,7 @@ sleep 1
 frame=$(mktemp --suffix=.png)
 import -window "$window" "$frame"
 xdotool key Escape
-timeout 30 tail --pid="$viewer" -f /dev/null ||
-  { echo "make-icons: the viewer did not end within 30 s of Escape" >&2; exit 1; }
+await_exit "$viewer"
 # The desktop's sizes, and the web app's (192 and 512, the largest scaled up from the frame).
 for size in 48 128 192 256 512; do
   convert "$frame" -gravity center -crop 420x420+0+0 +repage -resize "${size}x${size}" \

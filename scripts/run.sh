@@ -14,16 +14,13 @@ fi
 seconds=5
 shot="$PWD/build/spirelle-screenshot.png"
 echo "No display available: running Spirelle on a private Xvfb for $seconds seconds and saving a screenshot."
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset 2>/dev/null)
-xvfb=$!
-read -r number <&3
-export DISPLAY=":$number"
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+source scripts/private_x.sh
+start_xvfb
 build/spirelle "$@" &
 viewer=$!
-window=$(xdotool search --sync --name '^Spirelle$' | head -n 1)
+window=$(viewer_window)
 sleep "$seconds"
 import -window "$window" "$shot"
 xdotool mousemove --window "$window" 5 5 key Escape
-wait "$viewer"
+await_exit "$viewer"
 echo "$shot"

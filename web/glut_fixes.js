@@ -1,6 +1,17 @@
 // Where Emscripten's GLUT and runtime behave otherwise than desktop GLUT and a process,
 // mended before main runs, and so before glutInit registers its listeners.
 
+// The mends replace Emscripten's internals by name: another Emscripten may lack them.
+[[GLUT, "GLUT", ["onMousemove", "onKeydown", "touchHandler", "saveModifiers"]],
+ [Browser, "Browser", ["calculateMouseEvent"]]].forEach(function (entry) {
+  entry[2].forEach(function (name) {
+    if (typeof entry[0][name] != "function") {
+      throw new Error("web/glut_fixes.js: this Emscripten has no " + entry[1] + "." + name +
+                      " to mend; the page cannot run as built");
+    }
+  });
+});
+
 // The motion callback is handed the pointer's previous position, so a drag would lag one
 // event behind: it gets the new position, as desktop GLUT gives it.
 GLUT.onMousemove = function (event) {
