@@ -9,7 +9,8 @@
 //                        system, from the first swap to the last),
 //                        "frame_ms F" (median time from one swap to the next),
 //                        "batch_ms M" (median time from glBegin to the end of glEnd) and,
-//                        in the full spy, "zoom/angleX/angleY" of the last frame in hex
+//                        in the full spy, "modelview" and "projection": the 16 elements,
+//                        column by column in hex, of the matrices at the last glBegin
 //   GLSPY_RSS=path       every 1000 frames, append "rss FRAME KIB SECONDS" (resident
 //                        memory, read from /proc/self/statm) to this file
 //   GLSPY_VERTICES=path  at exit, write the last frame's vertices as raw floats x, y, z
@@ -103,7 +104,7 @@ struct Spy {
 #ifndef GLSPY_COUNT_ONLY
     std::vector<float> drawing;
     std::vector<float> drawn;
-    std::vector<float> transform = std::vector<float>(3);  // zoom, angleX, angleY
+    float matrices[2][16] = {};  // model-view and projection at the last glBegin
     std::deque<GLenum> injected;
     std::string injectedFrames;
     bool provoke = false;
@@ -136,8 +137,13 @@ struct Spy {
                     std::fprintf(out, "batch_ms %.6f\n", batchTimes.medianMilliseconds());
                 }
 #ifndef GLSPY_COUNT_ONLY
-                std::fprintf(out, "zoom %a\nangleX %a\nangleY %a\n", transform[0], transform[1],
-                             transform[2]);
+                for (int which = 0; which < 2; ++which) {
+                    std::fputs(which == 0 ? "modelview" : "projection", out);
+                    for (const float element : matrices[which]) {
+                        std::fprintf(out, " %a", static_cast<double>(element));
+                    }
+                    std::fputc('\n', out);
+                }
                 if (!injectedFrames.empty()) {
                     std::fprintf(out, "injected_frames%s\n", injectedFrames.c_str());
                 }
@@ -189,6 +195,11 @@ void glBegin(GLenum mode)
 {
     static const auto forward = real<void (*)(GLenum)>("glBegin");
     spy.batchStart = Clock::now();
+#ifndef GLSPY_COUNT_ONLY
+    static const auto getFloats = real<void (*)(GLenum, GLfloat*)>("glGetFloatv");
+    getFloats(GL_MODELVIEW_MATRIX, spy.matrices[0]);
+    getFloats(GL_PROJECTION_MATRIX, spy.matrices[1]);
+#endif
     forward(mode);
 }
 
@@ -205,20 +216,6 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
     static const auto forward = real<void (*)(GLfloat, GLfloat, GLfloat)>("glVertex3f");
     spy.drawing.insert(spy.drawing.end(), {x, y, z});
     forward(x, y, z);
-}
-
-void glScalef(GLfloat x, GLfloat y, GLfloat z)
-{
-    static const auto forward = real<void (*)(GLfloat, GLfloat, GLfloat)>("glScalef");
-    spy.transform[0] = x;
-    forward(x, y, z);
-}
-
-void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
-{
-    static const auto forward = real<void (*)(GLfloat, GLfloat, GLfloat, GLfloat)>("glRotatef");
-    spy.transform[x != 0.0f ? 1 : 2] = angle;
-    forward(angle, x, y, z);
 }
 
 void glPointSize(GLfloat size)

@@ -1,4 +1,5 @@
 """End-to-end tests of the viewer: the real binary on a private X server, real X input."""
+import math
 import os
 import struct
 import sys
@@ -112,15 +113,48 @@ class Animation(ViewerTest):
         self.assertQuits(viewer)
 
 
+def frame_matrices(state, width=480, height=240):
+    """The model-view and projection a frame must set up, column by column, worked out here
+    from the view state alone: a perspective of 50 degrees from 0.1 to 200, the eye 6 units
+    from the disc, the zoom on every axis, then angleX about X and angleY about Y."""
+    def product(*factors):
+        result = factors[0]
+        for m in factors[1:]:
+            result = [[sum(result[r][k] * m[k][c] for k in range(4)) for c in range(4)] for r in range(4)]
+        return result
+
+    def rotation(degrees, a, b):  # in the plane of axes a and b
+        m = [[float(r == c) for c in range(4)] for r in range(4)]
+        c, s = math.cos(math.radians(degrees)), math.sin(math.radians(degrees))
+        m[a][a], m[a][b], m[b][a], m[b][b] = c, -s, s, c
+        return m
+
+    cot, near, far, zoom = 1 / math.tan(math.radians(25)), 0.1, 200.0, state["zoom"]
+    projection = [[cot * height / width, 0, 0, 0], [0, cot, 0, 0],
+                  [0, 0, (far + near) / (near - far), 2 * far * near / (near - far)], [0, 0, -1, 0]]
+    modelview = product([[1, 0, 0, 0], [0, 1, 0, 0], [0, 0, 1, -6], [0, 0, 0, 1]],
+                        [[zoom, 0, 0, 0], [0, zoom, 0, 0], [0, 0, zoom, 0], [0, 0, 0, 1]],
+                        rotation(state["angleX"], 1, 2), rotation(state["angleY"], 2, 0))
+    return [[m[r][c] for c in range(4) for r in range(4)] for m in (modelview, projection)]
+
+
 class Output(ViewerTest):
-    def test_every_vertex_of_the_last_frame_is_exact(self):
+    def test_the_last_frame_has_exact_vertices_under_the_view_states_transform(self):
         viewer = self.paused(binary="probe", spy=True)
+        viewer.keys(*["Up"] * 30, delay_ms=1)
+        viewer.drag(1, [(240, 120), (270, 140), (290, 110)])  # about both axes
         viewer.keys("Right")  # one more frame, drawn at the final tick and rate
         viewer.settled_screenshot()
         self.assertQuits(viewer)
         state = state_of(viewer.stderr)
         self.assertGreater(state["tick"], 0)
         self.assertEqual(state["spinRate"], f32(f32(0.1) + f32(0.001)))
+        self.assertEqual((state["angleX"], state["angleY"]), (-10.0, 50.0))
+        report = viewer.report()
+        for name, expected in zip(("modelview", "projection"), frame_matrices(state)):
+            drawn = [float.fromhex(v) for v in report[name].split()]
+            off = [(i, a, b) for i, (a, b) in enumerate(zip(drawn, expected)) if abs(a - b) > 1e-5]
+            self.assertEqual(off, [], name + ": (element, drawn, expected)")
         drawn = viewer.vertices()
         expected = [v for star in field(state["tick"], state["spinRate"])
                     for v in (star[4], star[5], 0.0)]
