@@ -15,14 +15,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-from test_web import chromium, serve, site_for  # noqa: E402
-
-COUNT_FRAMES = """
-window.spirelleFrames = 0;
-const clear = Module.ctx.clear.bind(Module.ctx);
-Module.ctx.clear = function (mask) { window.spirelleFrames++; return clear(mask); };
-"""
-
+from test_web import COUNT_FRAMES, chromium, serve, site_for  # noqa: E402
 
 def task_seconds(browser):
     metrics = browser.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]

@@ -11,6 +11,8 @@
 //                        "batch_ms M" (median time from glBegin to the end of glEnd) and,
 //                        in the full spy, "modelview" and "projection": the 16 elements,
 //                        column by column in hex, of the matrices at the last glBegin
+//   GLSPY_FRAMES=path    after every swap, the count of frames so far, as text, so that
+//                        tests can wait for frames instead of sleeping
 //   GLSPY_RSS=path       every 1000 frames, append "rss FRAME KIB SECONDS" (resident
 //                        memory, read from /proc/self/statm) to this file
 //   GLSPY_VERTICES=path  at exit, write the last frame's vertices as raw floats x, y, z
@@ -21,6 +23,7 @@
 #include <GL/gl.h>
 #include <GL/glut.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -85,6 +88,23 @@ struct Spy {
     Durations frameTimes;
     Durations batchTimes;
     const char* rssPath = std::getenv("GLSPY_RSS");
+    int framesFile = openFramesFile();
+
+    static int openFramesFile()
+    {
+        const char* path = std::getenv("GLSPY_FRAMES");
+        return path != nullptr ? open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
+    }
+
+    // Rewritten in place at a fixed width, so that a reader never sees a shorter number.
+    void publishFrames() const
+    {
+        char text[24];
+        const int length = std::snprintf(text, sizeof text, "%20ld\n", frames);
+        if (framesFile >= 0 && pwrite(framesFile, text, static_cast<std::size_t>(length), 0) < 0) {
+            std::perror("glspy: GLSPY_FRAMES");
+        }
+    }
 
     void recordResidentMemory() const
     {
@@ -182,6 +202,7 @@ void glutSwapBuffers()
     }
     spy.lastSwap = now;
     spy.lastSwapCpu = cpu;
+    spy.publishFrames();
     if (spy.rssPath != nullptr && spy.frames % 1000 == 0) {
         spy.recordResidentMemory();
     }

@@ -9,6 +9,9 @@ import time
 import unittest
 
 WINDOW_TITLE = "Spirelle"
+# The preloaded frame counter (tests/e2e/glspy.cpp), which every viewer gets unless it has
+# a spy of its own; run_tests sets it from the command line.
+COUNTER = {}
 SANITIZER_REPORT = re.compile(r"ERROR: \w+Sanitizer|runtime error:")
 
 
@@ -26,6 +29,7 @@ def run_tests(builds):
         parser.add_argument("--" + name)
     args, rest = parser.parse_known_args()
     builds.update(vars(args))
+    COUNTER["path"] = args.counter
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
 
 
@@ -67,6 +71,8 @@ class Viewer:
         self.workdir = tempfile.TemporaryDirectory(prefix="spirelle-e2e-")
         self.report_path = os.path.join(self.workdir.name, "report")
         self.vertices_path = os.path.join(self.workdir.name, "vertices")
+        self.frames_path = os.path.join(self.workdir.name, "frames")
+        preload = preload or COUNTER.get("path")
         full_env = xvfb.env()
         if not display_env:
             del full_env["DISPLAY"]
@@ -75,12 +81,18 @@ class Viewer:
         if preloads:
             full_env["LD_PRELOAD"] = " ".join(preloads)
         if preload:
-            full_env.update(GLSPY_REPORT=self.report_path, GLSPY_VERTICES=self.vertices_path)
+            full_env.update(GLSPY_REPORT=self.report_path, GLSPY_VERTICES=self.vertices_path,
+                            GLSPY_FRAMES=self.frames_path)
         full_env.update(env or {})
-        self.process = subprocess.Popen([binary, *args], env=full_env, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, text=True)
-        self.window = self._find_window(timeout)
         self.stdout = self.stderr = None
+        self.process = None
+        try:
+            self.process = subprocess.Popen([binary, *args], env=full_env, stdout=subprocess.PIPE,
+                                            stderr=subprocess.PIPE, text=True)
+            self.window = self._find_window(timeout)
+        except BaseException:
+            self.close()  # no process or folder outlives a start that failed
+            raise
 
     def _find_window(self, timeout):
         deadline = time.monotonic() + timeout
@@ -140,9 +152,38 @@ class Viewer:
     def resize(self, width, height):
         self.xdotool("windowsize", self.window, str(width), str(height))
 
-    def settled_screenshot(self, pause=0.4):
-        """A screenshot once any frame already requested has been drawn."""
-        time.sleep(pause)
+    def frames(self):
+        """Frames drawn so far, as the preloaded counter publishes them."""
+        try:
+            with open(self.frames_path) as f:
+                return int(f.read() or 0)
+        except FileNotFoundError:
+            return 0
+
+    def await_frames(self, count, timeout=10.0):
+        """Waits until the viewer has drawn at least count frames in all."""
+        deadline = time.monotonic() + timeout
+        while self.frames() < count:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"{self.frames()} frames drawn, {count} awaited, in {timeout} s")
+            time.sleep(0.02)
+
+    def assert_paused(self, timeout=10.0):
+        """Waits until no frame comes for 0.3 s (a running viewer draws hundreds a second)."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            before = self.frames()
+            time.sleep(0.3)
+            if self.frames() == before:
+                return
+        raise AssertionError(f"still drawing after {timeout} s")
+
+    def settled_screenshot(self):
+        """A screenshot once every input sent so far has been handled and drawn: a drag one
+        pixel out and back, which changes nothing, is handled after them and draws frames."""
+        drawn = self.frames()
+        self.drag(1, [(240, 120), (241, 120), (240, 120)])
+        self.await_frames(drawn + 2)
         return self.screenshot()
 
     def changed_screenshot(self, before, timeout=5.0):
@@ -166,7 +207,7 @@ class Viewer:
         return self.process.returncode
 
     def kill(self):
-        if self.process.poll() is None:
+        if self.process is not None and self.process.poll() is None:
             self.process.kill()
             self.process.communicate()
 

@@ -3,12 +3,12 @@
 The storm's seed is printed; set STORM_SEED (and STORM_ACTIONS, the printed action count)
 to replay a storm exactly.
 """
+import concurrent.futures
 import os
 import random
 import shutil
 import sys
 import tempfile
-import threading
 import time
 import unittest
 
@@ -215,13 +215,10 @@ class Abuse(unittest.TestCase):
         # Mesa's immediate mode itself keeps a record that grows with each frame of points
         # (about 1 MiB by frame 16,384), so the viewer is measured beside a control that
         # sends the same number of points through the same calls without computing them.
-        growth = {}
-        threads = [threading.Thread(target=lambda name=name: growth.update(
-            {name: self.resident_growth(BUILD[name])})) for name in ("viewer", "precomputed")]
-        for thread in threads:
-            thread.start()
-        for thread in threads:
-            thread.join()
+        # Side by side; a failure in either run fails the test with its own message.
+        names = ("viewer", "precomputed")
+        with concurrent.futures.ThreadPoolExecutor(len(names)) as pool:
+            growth = dict(zip(names, pool.map(lambda name: self.resident_growth(BUILD[name]), names)))
         print(f"\nresident memory from frame 1,000 to 20,000: viewer {growth['viewer']}, "
               f"control {growth['precomputed']}", file=sys.stderr)
         (viewer_start, viewer_end), (control_start, control_end) = (
@@ -242,6 +239,7 @@ class Abuse(unittest.TestCase):
                 if os.path.exists(rss_path):
                     with open(rss_path) as f:
                         readings = {int(words[1]): int(words[2]) for words in map(str.split, f)}
+            self.assertIn(20000, readings, f"{binary} drew fewer than 20,000 frames in 600 s")
             self.assertEqual(viewer.quit(), 0)
         return readings[1000], readings[20000]
 

@@ -33,8 +33,9 @@ class ViewerTest(unittest.TestCase):
     def paused(self, **kwargs):
         """A viewer that has drawn some frames and then been paused with the space bar."""
         viewer = self.start(**kwargs)
-        time.sleep(0.3)
+        viewer.await_frames(3)
         viewer.keys("space")
+        viewer.assert_paused()
         return viewer
 
     def assertQuits(self, viewer):
@@ -85,9 +86,9 @@ class Animation(ViewerTest):
         first = viewer.screenshot()
         self.assertIsNotNone(viewer.changed_screenshot(first), "the galaxy does not turn")
         viewer.keys("space")
-        still = viewer.settled_screenshot()
-        time.sleep(0.5)
-        self.assertEqual(viewer.screenshot(), still, "the galaxy moves while paused")
+        viewer.assert_paused()
+        still = viewer.screenshot()
+        self.assertEqual(viewer.settled_screenshot(), still, "the galaxy moves while paused")
         viewer.keys("space")
         self.assertIsNotNone(viewer.changed_screenshot(still), "the galaxy does not resume")
         self.assertQuits(viewer)
@@ -167,7 +168,7 @@ class Output(ViewerTest):
         # comes a real error, raised by the driver for a point size of -1 in the first frame.
         viewer = self.start(spy=True, env={"GLSPY_ERRORS": "0x500,0x501,0x502,0x505,0x507,0xbeef",
                                            "GLSPY_PROVOKE": "1"})
-        time.sleep(0.5)
+        viewer.await_frames(8)
         self.assertQuits(viewer)
         self.assertEqual(viewer.stdout.splitlines(), [
             "GL Error invalid enumerant (0x500) at line 82",

@@ -23,9 +23,15 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import Viewer, Xvfb, state_of  # noqa: E402
+from harness import COUNTER, Viewer, Xvfb, state_of  # noqa: E402
 
 SITE = {}
+# The page's frames: each frame begins with the program's one glClear.
+COUNT_FRAMES = """
+window.spirelleFrames = 0;
+const clear = Module.ctx.clear.bind(Module.ctx);
+Module.ctx.clear = function (mask) { window.spirelleFrames++; return clear(mask); };
+"""
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -51,32 +57,20 @@ def site_for(program, page_folder):
     return folder
 
 
-def still(capture, timeout=10):
-    """The picture once two captures a fifth of a second apart agree."""
-    deadline = time.monotonic() + timeout
-    last = capture()
-    while time.monotonic() < deadline:
-        time.sleep(0.2)
-        shot = capture()
-        if shot == last:
-            return shot
-        last = shot
-    raise AssertionError("the picture did not settle")
-
-
 def desktop_views(probe):
     """The desktop viewer's pixels and view state: paused at start-up, zoomed out by 100
     presses of Up, then turned by a diagonal drag."""
+    COUNTER["path"] = os.path.join(os.path.dirname(probe), "libframecount.so")
     with Xvfb() as xvfb:
         viewer = Viewer(xvfb, probe)
         try:
-            shot = lambda: viewer.screenshot().pixels  # noqa: E731
             viewer.keys("space")
-            views = [still(shot)]
+            viewer.assert_paused()
+            views = [viewer.screenshot().pixels]
             viewer.keys(*["Up"] * 100, delay_ms=1)
-            views.append(still(shot))
+            views.append(viewer.settled_screenshot().pixels)
             viewer.drag(1, [(240, 120), (260, 150), (280, 180)])
-            views.append(still(shot))
+            views.append(viewer.settled_screenshot().pixels)
             viewer.quit()
         finally:
             viewer.close()
@@ -129,6 +123,24 @@ class Page(unittest.TestCase):
         if webgl:
             # Running once the first frame is drawn: the canvas is no longer blank.
             WebDriverWait(self.browser, 60).until(lambda _: self.capture().getbbox())
+            self.browser.execute_script(COUNT_FRAMES)
+
+    def frames(self):
+        return self.browser.execute_script("return window.spirelleFrames")
+
+    def await_frames(self, count, timeout=10):
+        WebDriverWait(self.browser, timeout).until(lambda _: self.frames() >= count,
+                                                   "%d frames awaited" % count)
+
+    def assert_paused(self, timeout=10):
+        """Waits until no frame comes for 0.3 s (a running page draws one every animation frame)."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            before = self.frames()
+            time.sleep(0.3)
+            if self.frames() == before:
+                return
+        raise AssertionError("the page still draws after %d s" % timeout)
 
     def canvas(self):
         return self.browser.find_element(By.ID, "canvas")
@@ -137,8 +149,9 @@ class Page(unittest.TestCase):
         """The canvas as the page shows it, RGB."""
         return Image.open(io.BytesIO(self.canvas().screenshot_as_png)).convert("RGB")
 
-    def settled_capture(self):
-        time.sleep(0.5)
+    def settled_capture(self, drawn):
+        """The canvas once a frame after the first drawn frames has come."""
+        self.await_frames(drawn + 1)
         return self.capture()
 
     def press(self, *keys):
@@ -167,7 +180,8 @@ class Page(unittest.TestCase):
         self.assertEqual([b.accessible_name for b in self.browser.find_elements(By.TAG_NAME, "button")],
                          ["Zoom out", "Zoom in", "Slower", "Faster", "Pause or resume", "Quit"])
         self.press(Keys.SPACE)
-        still = self.settled_capture()
+        self.assert_paused()
+        still = self.capture()
         self.assertLessEqual(set(still.getdata()), {(0, 0, 0), (255, 255, 255)})
         off_axes = [1 for (x, y) in ((i % 480, i // 480) for i, p in enumerate(still.getdata()) if p[0])
                     if abs(x - 240) > 2 and abs(y - 120) > 2]
@@ -177,17 +191,17 @@ class Page(unittest.TestCase):
     def test_space_pauses_and_resumes_and_the_rate_keys_redraw_while_paused(self):
         self.open()
         self.press(Keys.SPACE)
-        still = self.settled_capture()
-        time.sleep(1)
-        self.assertEqual(self.capture(), still, "the galaxy moves while paused")
+        self.assert_paused()
+        still = self.capture()
         for key in (Keys.ARROW_RIGHT, Keys.ARROW_LEFT):
+            drawn = self.frames()
             self.press(key)
-            moved = self.settled_capture()
+            moved = self.settled_capture(drawn)
             self.assertNotEqual(moved, still, "%r does not redraw while paused" % key)
             still = moved
+        drawn = self.frames()
         self.press(Keys.SPACE)
-        time.sleep(0.5)
-        self.assertNotEqual(self.capture(), still, "space does not resume")
+        self.assertNotEqual(self.settled_capture(drawn + 1), still, "space does not resume")
         # The keys were the viewer's: the page did not scroll.
         self.assertEqual(self.browser.execute_script("return window.scrollY"), 0)
 
@@ -200,11 +214,13 @@ class Page(unittest.TestCase):
         self.address = "http://127.0.0.1:%d/" % server.server_address[1]
         self.open()
         self.press(Keys.SPACE)
+        self.assert_paused()
         for desktop, state in views:
+            drawn = self.frames()
             self.browser.execute_script(
                 "Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
                     state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"]))
-            canvas = still(lambda: self.capture().tobytes())
+            canvas = self.settled_capture(drawn).tobytes()
             differ = [(i // 3 % 480, i // 3 // 480) for i in range(0, len(canvas), 3)
                       if canvas[i:i + 3] != desktop[i:i + 3]]
             print("%s: %d pixels differ %s" % (state, len(differ), differ[:5]), file=sys.stderr)
@@ -222,7 +238,7 @@ class Page(unittest.TestCase):
         # A lost context is one line in the console area and one on the page, not one a frame.
         self.browser.execute_script("Module.ctx.getExtension('WEBGL_lose_context').loseContext()")
         WebDriverWait(self.browser, 10).until(lambda _: len(area.text.splitlines()) > 1)
-        time.sleep(2)
+        self.await_frames(self.frames() + 90, timeout=30)  # the error check comes once a second
         self.assertEqual(area.text.splitlines()[1:], ["GL Error context lost (0x9242) at line 82"])
         self.assertIn("Reload the page", self.status())
         self.assertEqual(self.errors(), [])
@@ -238,7 +254,7 @@ class Page(unittest.TestCase):
         self.assertFalse(self.canvas().is_displayed())
         # Nothing runs any more: keys reach no handler and raise no errors.
         self.press(Keys.ARROW_RIGHT, Keys.SPACE)
-        time.sleep(0.5)
+        self.assert_paused()
         self.assertEqual(self.errors(), [])
 
     def state(self):
@@ -342,14 +358,12 @@ class Page(unittest.TestCase):
             else:
                 self.drag(storm.randint(1, 5), storm.randint(-40, 40), storm.randint(-20, 20))
         # Still running: paused or not, at most one space sets the galaxy turning again.
-        shot = self.settled_capture()
+        drawn = self.frames()
         time.sleep(0.3)
-        if self.capture() == shot:
+        if self.frames() == drawn:
             self.press(Keys.SPACE)
-        deadline = time.monotonic() + 5
-        while self.capture() == shot and time.monotonic() < deadline:
-            time.sleep(0.1)
-        self.assertNotEqual(self.capture(), shot, "the galaxy no longer turns")
+        shot = self.capture()
+        self.assertNotEqual(self.settled_capture(self.frames() + 1), shot, "the galaxy no longer turns")
         self.assertEqual(self.errors(), [])
         self.assertIsNone(self.browser.find_element(By.TAG_NAME, "body").get_attribute("data-exit-status"))
 
