@@ -2,6 +2,7 @@
 #include "rounded_trig.h"
 
 #include "bit_cast.h"
+#include "bits.h"
 #include "reference.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +23,6 @@ RoundedSinCos libraryRounding(float angle)
     static double (*const volatile sine)(double) = std::sin;
     static double (*const volatile cosine)(double) = std::cos;
     return {roundedTo<float>(sine(angle)), roundedTo<float>(cosine(angle)), true};
-}
-
-// To the bit, but any NaN equals any other: a C runtime may give NaNs of either sign from
-// two entry points to the same function (mingw-w64's sin and msvcrt's, for one).
-bool sameBits(float a, float b)
-{
-    return bitCast<std::uint32_t>(a) == bitCast<std::uint32_t>(b) ||
-           (std::isnan(a) && std::isnan(b));
 }
 
 bool sameRounding(const RoundedSinCos& a, const RoundedSinCos& b)
@@ -59,8 +52,8 @@ bool closeToThePreciseValues(float angle)
 }
 
 struct Sweep {
-    std::uint64_t digest = 0xcbf29ce484222325u;  // FNV-1a over the rounded results
-    std::size_t settled = 0;                     // by the fast estimate alone
+    Digest digest;            // of the rounded results
+    std::size_t settled = 0;  // by the fast estimate alone
 };
 
 // Checks every angle against what the build is meant to give: where the library is the
@@ -75,7 +68,7 @@ Sweep sweep(const std::vector<float>& angles)
         const RoundedSinCos rounded = roundedSinCos(angle);
         for (const float value : {rounded.sine, rounded.cosine}) {
             const std::uint32_t bits = std::isnan(value) ? 0x7FC00000u : bitCast<std::uint32_t>(value);
-            result.digest = (result.digest ^ bits) * 0x100000001b3u;
+            result.digest.addWord(bits);
         }
         if (libraryIsTheReference || !exactDoubleArithmetic) {
             const RoundedSinCos expected = libraryRounding(angle);
@@ -110,7 +103,7 @@ Sweep sweep(const std::vector<float>& angles)
 void expectRecorded(const Sweep& sweep, std::uint64_t recorded)
 {
     if (exactDoubleArithmetic || libraryIsTheReference) {
-        EXPECT_EQ(sweep.digest, recorded);
+        EXPECT_EQ(sweep.digest.value(), recorded);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "star_field.h"
 
 #include "bit_cast.h"
+#include "bits.h"
 #include "reference.h"
 
 #include <gtest/gtest.h>
@@ -89,19 +90,14 @@ TEST(StarField, UnitDrawRoundsLikeTheDivisionForEveryDraw)
 }
 
 namespace {
-// FNV-1a over the bits of values, 32 at a time, low half first for doubles.
 template <typename T>
 std::uint64_t digestOf(const std::vector<T>& values)
 {
-    std::uint64_t digest = 0xcbf29ce484222325u;
+    Digest digest;
     for (const T& value : values) {
-        std::uint32_t words[sizeof(T) / 4];
-        std::memcpy(words, &value, sizeof words);
-        for (const std::uint32_t word : words) {
-            digest = (digest ^ word) * 0x100000001b3u;
-        }
+        digest.add(value);
     }
-    return digest;
+    return digest.value();
 }
 
 double neighbour(double value, int direction)

@@ -25,7 +25,8 @@ def assert_no_sanitizer_report(stderr):
 def run_tests(builds):
     """Takes the build paths from the command line into builds, then runs the tests."""
     parser = argparse.ArgumentParser()
-    for name in ("viewer", "probe", "precomputed", "spy", "counter", "build-dir"):
+    for name in ("viewer", "probe", "precomputed", "spy", "counter", "build-dir", "version",
+                 "objects"):
         parser.add_argument("--" + name)
     args, rest = parser.parse_known_args()
     builds.update(vars(args))

@@ -37,8 +37,7 @@ class Binary(unittest.TestCase):
         self.assertLessEqual({name.lower() for name in imports}, WINDOWS_DLLS)
 
     def test_glut_gets_the_c_runtime_exit_on_windows(self):
-        main = os.path.join(BUILD["build_dir"], "CMakeFiles", "spirelle_window.dir", "app",
-                            "main.cpp.obj")
+        main = next(o for o in BUILD["objects"].split(";") if o.endswith("main.cpp.obj"))
         undefined = set(re.findall(r"^\s+U (\S+)$", run("i686-w64-mingw32-nm", main), re.M))
         self.assertLessEqual({"___glutInitWithExit", "___glutCreateWindowWithExit"}, undefined)
         self.assertFalse({"_glutInit", "_glutCreateWindow"} & undefined)
@@ -49,7 +48,7 @@ class Binary(unittest.TestCase):
         strings = {key.decode(): value.decode()
                    for info in program.FileInfo[0] if info.Key == b"StringFileInfo"
                    for table in info.StringTable for key, value in table.entries.items()}
-        version = read_project_version()
+        version = BUILD["version"]
         self.assertEqual(strings["ProductName"], "Spirelle")
         self.assertEqual((strings["ProductVersion"], strings["FileVersion"]), (version, version))
         self.assertIn("MIT licence", strings["LegalCopyright"])
@@ -70,11 +69,6 @@ class Binary(unittest.TestCase):
         listed = sorted(struct.unpack_from("<B", header, 6 + 14 * i)[0] or 256 for i in range(count))
         self.assertEqual(listed, sizes)
         self.assertEqual(len(resources[pefile.RESOURCE_TYPE["RT_ICON"]].directory.entries), count)
-
-
-def read_project_version():
-    with open(os.path.join(SOURCE_DIR, "CMakeLists.txt")) as cmake:
-        return re.search(r"project\(Spirelle VERSION ([0-9.]+)", cmake.read()).group(1)
 
 
 class Zip(unittest.TestCase):

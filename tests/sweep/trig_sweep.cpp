@@ -4,6 +4,7 @@
 #include "rounded_trig.h"
 
 #include "bit_cast.h"
+#include "../bits.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,12 +20,6 @@
 #include <vector>
 
 namespace {
-
-bool sameBits(float a, float b)
-{
-    return bitCast<std::uint32_t>(a) == bitCast<std::uint32_t>(b) ||
-           (std::isnan(a) && std::isnan(b));
-}
 
 struct Tally {
     std::uint64_t angles = 0;

@@ -4,11 +4,13 @@
 Single precision is emulated by packing each double into an IEEE binary32 with
 round-to-nearest. radius^1.5 is rounded correctly with exact rational arithmetic; sine and
 cosine are Python's math.sin and math.cos, glibc's on Linux.
-Prints C++ initialisers with hex-float literals, ready to paste into the tests.
+Prints C++ initialisers with hex-float literals, ready to paste into the tests; with --check,
+fails unless the given test sources hold every one as printed.
 """
 import math
 import re
 import struct
+import sys
 from fractions import Fraction
 
 
@@ -75,9 +77,9 @@ def hexf(v):
     return re.sub(r"\.?0+p", "p", float.hex(v)) + "f"
 
 
-def main():
-    print("first six draws:", list(draws(6)))
-    print("first star at tick 0:", ", ".join(hexf(v) for v in next(field(0, f32(0.1)))))
+def expectations():
+    """The values the unit tests paste, each as the text they paste it in."""
+    yield "{" + ", ".join(map(str, draws(6))) + "}"
     cases = [
         (0, "0.1f"), (1, "0.1f"), (1000, "0.1f"), (31623, "0.1f"), (1000000, "0.1f"),
         (2147483647, "0.1f"), (-2147483648, "0.1f"), (500, "-0.05f"), (123456, "0.0f"),
@@ -85,12 +87,12 @@ def main():
     for tick, rate_text in cases:
         rate = f32(float(rate_text[:-1]))
         stars = list(field(tick, rate))
+        tick_text = "int32Min" if tick == -2**31 else str(tick)
         for i in (0, 1, 2, 999, 24999):
             x, y = stars[i][4:]
-            print(f"    {{{tick}, {rate_text}, {i}, {hexf(x)}, {hexf(y)}}},")
+            yield f"    {{{tick_text}, {rate_text}, {i}, {hexf(x)}, {hexf(y)}}},"
 
-    print("every radius's power:", double_fnv(power(f32(f32(d / 32767.0) * 7.0 + f32(0.1)))
-                                          for d in range(32768)))
+    yield "%du" % double_fnv(power(f32(f32(d / 32767.0) * 7.0 + f32(0.1))) for d in range(32768))
     for tick, rate_text in [
         (0, "0.1f"), (1, "0.1f"), (1000, "0.1f"), (31623, "0.1f"), (1000000, "0.1f"),
         (1000000, "-0.05f"), (1271493, "-0.05f"), (1000000000, "0.1f"), (2147483647, "0.1f"),
@@ -98,17 +100,31 @@ def main():
     ]:
         rate = f32(float(rate_text[:-1]))
         digest = fnv(v for star in field(tick, rate) for v in star[4:])
-        print(f"    {{{tick}, {rate_text}, {digest}u}},")
+        yield f"    {{{tick}, {rate_text}, {digest}u}},"
 
     rate = f32(0.1)
     for _ in range(100):
         rate = f32(rate - f32(0.001))
-    print("rate after 100 left presses:", hexf(rate), rate)
+    yield hexf(rate)  # the rate after 100 presses of Left
     up = down = 1.0
     for _ in range(10):
         up = f32(up * f32(0.99))
         down = f32(down / f32(0.99))
-    print("zoom after ten up / ten down:", hexf(up), up, hexf(down), down)
+    yield hexf(up)  # the zoom after ten presses of Up
+    yield hexf(down)  # and of Down
+
+
+def main():
+    """Prints the values; with --check FILE..., fails unless the files paste every one."""
+    if sys.argv[1:2] != ["--check"]:
+        print("\n".join(expectations()))
+        return
+    sources = "".join(open(path).read() for path in sys.argv[2:])
+    expected = list(expectations())
+    missing = [text.strip() for text in expected if text.strip() not in sources]
+    print(f"{len(missing)} of {len(expected)} derived values missing from the tests", *missing[:5],
+          sep="\n")
+    sys.exit(1 if missing else 0)
 
 
 if __name__ == "__main__":
