@@ -34,6 +34,18 @@ def run_tests(builds):
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
 
 
+def assert_paused(frames, timeout=10.0):
+    """Waits until frames() stays the same for 0.3 s: a running viewer or page draws dozens of
+    frames in that time, a paused one none."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        before = frames()
+        time.sleep(0.3)
+        if frames() == before:
+            return
+    raise AssertionError(f"still drawing after {timeout} s")
+
+
 class Xvfb:
     """A private X server; Xvfb picks a free display number itself."""
 
@@ -169,15 +181,8 @@ class Viewer:
                 raise AssertionError(f"{self.frames()} frames drawn, {count} awaited, in {timeout} s")
             time.sleep(0.02)
 
-    def assert_paused(self, timeout=10.0):
-        """Waits until no frame comes for 0.3 s (a running viewer draws hundreds a second)."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            before = self.frames()
-            time.sleep(0.3)
-            if self.frames() == before:
-                return
-        raise AssertionError(f"still drawing after {timeout} s")
+    def assert_paused(self):
+        assert_paused(self.frames)
 
     def settled_screenshot(self):
         """A screenshot once every input sent so far has been handled and drawn: a drag one

@@ -23,7 +23,7 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import COUNTER, Viewer, Xvfb, state_of  # noqa: E402
+from harness import COUNTER, Viewer, Xvfb, assert_paused, state_of  # noqa: E402
 
 SITE = {}
 # The page's frames: each frame begins with the program's one glClear.
@@ -132,15 +132,8 @@ class Page(unittest.TestCase):
         WebDriverWait(self.browser, timeout).until(lambda _: self.frames() >= count,
                                                    "%d frames awaited" % count)
 
-    def assert_paused(self, timeout=10):
-        """Waits until no frame comes for 0.3 s (a running page draws one every animation frame)."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            before = self.frames()
-            time.sleep(0.3)
-            if self.frames() == before:
-                return
-        raise AssertionError("the page still draws after %d s" % timeout)
+    def assert_paused(self):
+        assert_paused(self.frames)
 
     def canvas(self):
         return self.browser.find_element(By.ID, "canvas")
