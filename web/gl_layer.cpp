@@ -73,6 +73,11 @@ bool outsideBatch()
 
 void multiplyCurrent(const Matrix& m) { current->top() = multiply(current->top(), m); }
 
+void keepViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    viewport = {width / 2.0f, height / 2.0f, x + width / 2.0f, y + height / 2.0f};
+}
+
 // The shader takes the product of projection and model-view; every point is white. A point
 // goes to the centre of the pixel its window position lies in, once that position is snapped
 // to 1/256 pixel as Mesa's rasteriser snaps it: the browser's rasteriser snaps more coarsely
@@ -118,6 +123,11 @@ const Pipeline& pipeline()
         emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
         emscripten_glEnableVertexAttribArray(0);
         emscripten_glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
+        if (viewport[0] == 0.0f) {  // no glViewport yet: the context's own, the canvas
+            GLint initial[4] = {};
+            emscripten_glGetIntegerv(GL_VIEWPORT, initial);
+            keepViewport(initial[0], initial[1], initial[2], initial[3]);
+        }
         return Pipeline{emscripten_glGetUniformLocation(program, "matrix"),
                         emscripten_glGetUniformLocation(program, "pointSize"),
                         emscripten_glGetUniformLocation(program, "viewport")};
@@ -171,7 +181,7 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
         return;
     }
     emscripten_glViewport(x, y, width, height);
-    viewport = {width / 2.0f, height / 2.0f, x + width / 2.0f, y + height / 2.0f};
+    keepViewport(x, y, width, height);
 }
 
 // The browser hands a frame's commands to the GPU when the frame's task ends, so a flush has
