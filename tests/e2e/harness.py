@@ -184,6 +184,18 @@ class Viewer:
     def assert_paused(self):
         assert_paused(self.frames)
 
+    def steady_screenshot(self, interval=0.5, timeout=60.0):
+        """For a viewer no counter can be preloaded into (a Windows program under Wine): a
+        screenshot once two taken interval seconds apart agree."""
+        deadline = time.monotonic() + timeout
+        shot = self.screenshot()
+        while time.monotonic() < deadline:
+            time.sleep(interval)
+            shot, previous = self.screenshot(), shot
+            if shot == previous:
+                return shot
+        raise AssertionError(f"the picture still changes after {timeout} s")
+
     def settled_screenshot(self):
         """A screenshot once every input sent so far has been handled and drawn: a drag one
         pixel out and back, which changes nothing, is handled after them and draws frames."""
