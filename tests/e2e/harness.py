@@ -204,16 +204,6 @@ class Viewer:
         self.await_frames(drawn + 2)
         return self.screenshot()
 
-    def changed_screenshot(self, before, timeout=5.0):
-        """Waits for the picture to differ from before; returns the new one, or None."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            shot = self.screenshot()
-            if shot != before:
-                return shot
-            time.sleep(0.05)
-        return None
-
     def quit(self, timeout=30):
         """Presses Escape and returns the exit status."""
         self.keys("Escape")

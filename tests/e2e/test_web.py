@@ -79,13 +79,6 @@ def desktop_views(probe):
     return zip(views, (first, dict(first, zoom=state["zoom"]), state))
 
 
-def phone(browser):
-    """A 360 x 740 phone screen with touch, set before a page loads."""
-    browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
-                            {"width": 360, "height": 740, "deviceScaleFactor": 1, "mobile": True})
-    browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
-
-
 def chromium(webgl=True):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
@@ -116,10 +109,20 @@ class Page(unittest.TestCase):
     def tearDownClass(cls):
         cls.server.shutdown()
 
-    def open(self, webgl=True):
+    def open(self, webgl=True, program=None, phone=False):
+        """The page in a new browser, with the given build's program instead of its own; on a
+        360 x 740 phone screen with touch if asked. Returns the server of the program's page."""
+        server = None
+        if program:
+            server = serve(site_for(program, SITE["site"]))
+            self.addCleanup(server.shutdown)
         self.browser = chromium(webgl)
         self.addCleanup(self.browser.quit)
-        self.browser.get(self.address)
+        if phone:
+            self.browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                "width": 360, "height": 740, "deviceScaleFactor": 1, "mobile": True})
+            self.browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
+        self.browser.get("http://127.0.0.1:%d/" % server.server_address[1] if server else self.address)
         if webgl:
             # Running once the first frame is drawn: the canvas is no longer blank.
             WebDriverWait(self.browser, 60).until(lambda _: self.capture().getbbox())
@@ -202,10 +205,7 @@ class Page(unittest.TestCase):
         if not os.path.exists(SITE["desktop_probe"]):
             self.skipTest("no desktop build at " + SITE["desktop_probe"])
         views = list(desktop_views(SITE["desktop_probe"]))
-        server = serve(site_for(SITE["probe"], SITE["site"]))
-        self.addCleanup(server.shutdown)
-        self.address = "http://127.0.0.1:%d/" % server.server_address[1]
-        self.open()
+        self.open(program=SITE["probe"])
         self.press(Keys.SPACE)
         self.assert_paused()
         for desktop, state in views:
@@ -267,13 +267,7 @@ class Page(unittest.TestCase):
         self.touch("touchEnd", *box)
 
     def test_on_a_phone_it_fits_turns_by_touch_and_its_buttons_press_keys(self):
-        server = serve(site_for(SITE["probe"], SITE["site"]))
-        self.addCleanup(server.shutdown)
-        self.browser = chromium()
-        self.addCleanup(self.browser.quit)
-        phone(self.browser)
-        self.browser.get("http://127.0.0.1:%d/" % server.server_address[1])
-        WebDriverWait(self.browser, 60).until(lambda _: self.capture().getbbox())
+        self.open(program=SITE["probe"], phone=True)
         width, left, right, css_width, css_height, buffer = self.browser.execute_script(
             "var c = Module.canvas, r = c.getBoundingClientRect(); return [document."
             "documentElement.scrollWidth, r.left, r.right, r.width, r.height, [c.width, c.height]]")
@@ -320,9 +314,7 @@ class Page(unittest.TestCase):
         self.assertEqual(self.errors(), [])
 
     def test_after_one_visit_it_loads_and_runs_offline(self):
-        server = serve(site_for(os.path.join(SITE["site"], "spirelle.js"), SITE["site"]))
-        self.address = "http://127.0.0.1:%d/" % server.server_address[1]
-        self.open()
+        server = self.open(program=os.path.join(SITE["site"], "spirelle.js"))
         self.browser.set_script_timeout(30)
         self.browser.execute_async_script(
             "navigator.serviceWorker.ready.then(() => arguments[0]())")
