@@ -127,6 +127,7 @@ class Page(unittest.TestCase):
             # Running once the first frame is drawn: the canvas is no longer blank.
             WebDriverWait(self.browser, 60).until(lambda _: self.capture().getbbox())
             self.browser.execute_script(COUNT_FRAMES)
+        return server
 
     def frames(self):
         return self.browser.execute_script("return window.spirelleFrames")
