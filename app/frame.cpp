@@ -2,7 +2,7 @@
 #include "frame.h"
 
 #include "frame_support.h"
-#include "star_field.h"
+#include "replaceable.h"
 #include "view_state.h"
 
 #include "window_library.h"

@@ -1,5 +1,5 @@
 // The C library's heap, set up for frames that allocate and free the same large blocks.
-#include "heap.h"
+#include "replaceable.h"
 
 #include <cstdlib>  // defines __GLIBC__ where the C library is glibc
 

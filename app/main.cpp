@@ -1,7 +1,7 @@
 // Spirelle: opens the window, installs the handlers and hands control to GLUT.
 #include "frame.h"
 #include "handlers.h"
-#include "heap.h"
+#include "replaceable.h"
 
 #include "window_library.h"
 

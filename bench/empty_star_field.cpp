@@ -1,6 +1,6 @@
 // Frame-cost build: an empty point batch in place of the star field, so a frame costs
 // only its fixed work (clear, transform, flush, error query, swap).
-#include "star_field.h"
+#include "replaceable.h"
 
 #include "opengl.h"
 

@@ -2,6 +2,7 @@
 // so a frame costs its fixed work plus the vertex submission, without the star arithmetic.
 // SPIRELLE_BUSY_US=n keeps the thread busy for n microseconds before each batch instead:
 // a frame that spends the star computation's time on nothing, as a control.
+#include "replaceable.h"
 #include "star_field.h"
 #include "view_state.h"
 

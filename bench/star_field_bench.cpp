@@ -46,7 +46,7 @@ void libmFloor(benchmark::State& state, std::int32_t tick)
     for (std::int32_t i = 0; i < starCount; ++i) {
         const auto [radiusDraw, phaseDraw] = random.nextPair();
         radii.push_back(orbitRadius(radiusDraw));
-        phases.push_back(orbitalPhase(t, orbitPower(radii.back()), unitDraw(phaseDraw)));
+        phases.push_back(orbitalPhase(t, threeHalvesPower(radii.back()), unitDraw(phaseDraw)));
     }
     for (auto _ : state) {
         double powers = 0.0;

@@ -1,8 +1,8 @@
 // Frame-cost build: the star field as a straightforward implementation writes it, each star
 // from the plain formulas with the library's pow, sin and cos, straight into glVertex3f; and
 // none of the viewer's tuning, so the heap stays as the C library sets it up.
-#include "heap.h"
 #include "plain_stars.h"
+#include "replaceable.h"
 #include "view_state.h"
 
 #include "opengl.h"

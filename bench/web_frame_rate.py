@@ -55,8 +55,8 @@ def main():
     args = parser.parse_args()
     builds = {name: site_for(os.path.join(args.build_dir, program + ".js"), args.site)
               for name, program in (("the page", "spirelle"),
-                                    ("straightforward", "tests/spirelle_straightforward"),
-                                    ("floor", "tests/spirelle_web_floor"))}
+                                    ("straightforward", "bench/spirelle_straightforward"),
+                                    ("floor", "bench/spirelle_web_floor"))}
     servers = {name: serve(folder) for name, folder in builds.items()}
     results = {name: [] for name in builds}
     for round_number in range(args.rounds):

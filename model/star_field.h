@@ -1,13 +1,17 @@
 // The galaxy: a fixed pseudo-random disc of stars placed on their orbits for a given tick.
 #pragma once
 
-#include "orbit_power.h"
+#include "exact_rounding.h"
 #include "rounded_trig.h"
+#include "three_halves_power.h"
+#include "unfused.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
+
+NUMERICS_UNFUSED_BEGIN
 
 // 32-bit linear congruential generator with a 15-bit output, 0 to 32767.
 // Its exact sequence defines the galaxy: another generator gives other stars.
@@ -64,44 +68,56 @@ inline float orbitRadius(std::int32_t draw)
     return roundedTo<float>(unitDraw(draw) * radiusSpan + innerRadius);
 }
 
-// Orbital phase in radians at t = tick * rate, for a star whose radius^1.5 is power and
-// whose second draw, scaled, is start: angular speed falls off as radius^1.5.
-inline float orbitalPhase(double t, double power, float start)
-{
-    constexpr double halfTurn = 3.14159;  // five decimals, not pi: phases span 0 to 6.28318
-    const double turn = roundedTo<double>(t / power);
-    const double startPhase = roundedTo<double>(start * halfTurn) * 2.0;  // doubling is exact
-    return roundedTo<float>(turn + startPhase);
-}
-
-// Time in radians of turn at radius 1: tick * rate, both taken exactly, rounded to double.
+// t: the time of the frame, in radians of turn at radius 1: tick * rate, both taken
+// exactly, rounded to double. The same for every star of a frame.
 inline double orbitalTime(std::int32_t tick, float spinRate)
 {
     return roundedTo<double>(static_cast<double>(tick) * static_cast<double>(spinRate));
 }
 
-// Calls emit(x, y) for each of the first starCount stars, in order, at the given tick.
-// Positions lie in the z = 0 plane, in scene units, inside radius 7.1.
-//
-// Every rounding is part of the galaxy's definition: the draws, radius, phase and the
-// sine and cosine are rounded to single precision exactly where they are stored in a
-// float, and the arithmetic between those points is carried out in double.
+// θ: the orbital phase in radians at time t, of a star whose r^1.5 is rPower and whose
+// second draw, scaled, is u2: angular speed falls off as r^1.5.
+inline float orbitalPhase(double t, double rPower, float u2)
+{
+    constexpr double halfTurn = 3.14159;  // five decimals, not pi: phases span 0 to 6.28318
+    const double travelled = roundedTo<double>(t / rPower);
+    const double startPhase = roundedTo<double>(u2 * halfTurn) * 2.0;  // doubling is exact
+    return roundedTo<float>(travelled + startPhase);
+}
+
+// The fallback where doubles are not rounded operation by operation (x87 maths): the plain
+// formulas, one star after the other, with the C library's power, sine and cosine.
 template <typename Emit>
-void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit&& emit)
+void forEachStarWithTheLibrary(std::int32_t starCount, std::int32_t tick, float spinRate,
+                               Emit&& emit)
 {
     StarRandom random;
     random.seed(0);
     const double t = orbitalTime(tick, spinRate);
+    for (std::int32_t i = 0; i < starCount; ++i) {
+        const float r = orbitRadius(random.next());
+        const float u2 = unitDraw(random.next());
+        const RoundedSinCos trig = libraryRoundedSinCos(orbitalPhase(t, threeHalvesPower(r), u2));
+        emit(roundedTo<float>(trig.cosine * r), roundedTo<float>(trig.sine * r));
+    }
+}
+
+// Calls emit(x, y) for each of the first starCount stars, in order, at the given tick.
+// Positions lie in the z = 0 plane, in scene units, inside radius 7.1.
+//
+// Every rounding is part of the galaxy's definition: the draws, r, θ and the sine and
+// cosine are rounded to single precision exactly where they are stored in a float, and the
+// arithmetic between those points is carried out in double.
+template <typename Emit>
+void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit&& emit)
+{
     if constexpr (!exactDoubleArithmetic) {
-        // The plain formulas, one star after the other, with the library's power and trig.
-        for (std::int32_t i = 0; i < starCount; ++i) {
-            const float radius = orbitRadius(random.next());
-            const float start = unitDraw(random.next());
-            const RoundedSinCos trig = roundedSinCos(orbitalPhase(t, orbitPower(radius), start));
-            emit(roundedTo<float>(trig.cosine * radius), roundedTo<float>(trig.sine * radius));
-        }
+        forEachStarWithTheLibrary(starCount, tick, spinRate, emit);
         return;
     }
+    StarRandom random;
+    random.seed(0);
+    const double t = orbitalTime(tick, spinRate);
     // Stars go through in batches, each step a short loop of its own over the batch: the
     // arithmetic steps vectorise, and the exact decisions for the rare powers and angles that
     // need them stay out of their way. Draws and emitted stars keep the plain order.
@@ -113,44 +129,43 @@ void forEachStar(std::int32_t starCount, std::int32_t tick, float spinRate, Emit
         for (std::int32_t k = 0; k < count; ++k) {
             draws[k] = random.nextPair();
         }
-        float radius[batchSize];
-        float phase[batchSize];
+        float r[batchSize];
         for (std::int32_t k = 0; k < count; ++k) {
-            radius[k] = orbitRadius(draws[k].first);
+            r[k] = orbitRadius(draws[k].first);
         }
         PowerBounds bounds[batchSize];
         for (std::int32_t k = 0; k < count; ++k) {
-            bounds[k] = boundOrbitPower(radius[k]);
+            bounds[k] = boundThreeHalvesPower(r[k]);
         }
-        double power[batchSize];
+        double rPower[batchSize];
         for (std::int32_t k = 0; k < count; ++k) {
-            power[k] = orbitPower(radius[k], bounds[k]);
+            rPower[k] = threeHalvesPower(r[k], bounds[k]);
         }
+        float theta[batchSize];
         for (std::int32_t k = 0; k < count; ++k) {
-            phase[k] = orbitalPhase(t, power[k], unitDraw(draws[k].second));
+            theta[k] = orbitalPhase(t, rPower[k], unitDraw(draws[k].second));
         }
         float sine[batchSize];
         float cosine[batchSize];
         bool settled[batchSize];
         for (std::int32_t k = 0; k < count; ++k) {
-            const RoundedSinCos estimate = estimateRoundedSinCos(phase[k]);
-            sine[k] = estimate.sine;
-            cosine[k] = estimate.cosine;
-            settled[k] = estimate.settled;
+            const RoundedSinCos fast = fastRoundedSinCos(theta[k]);
+            sine[k] = fast.sine;
+            cosine[k] = fast.cosine;
+            settled[k] = fast.settled;
         }
         for (std::int32_t k = 0; k < count; ++k) {
             if (!settled[k]) {
-                const RoundedSinCos exact = exactRoundedSinCos(phase[k]);
-                sine[k] = exact.sine;
-                cosine[k] = exact.cosine;
+                const RoundedSinCos slow = slowRoundedSinCos(theta[k]);
+                sine[k] = slow.sine;
+                cosine[k] = slow.cosine;
             }
         }
         for (std::int32_t k = 0; k < count; ++k) {
             // Each float product is exact in double, so float arithmetic rounds it only once.
-            emit(cosine[k] * radius[k], sine[k] * radius[k]);
+            emit(cosine[k] * r[k], sine[k] * r[k]);
         }
     }
 }
 
-// Draws the current view state's star field as one batch of GL points.
-void drawStarField();
+NUMERICS_UNFUSED_END

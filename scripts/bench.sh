@@ -12,7 +12,7 @@ build/bench/star_field_bench --benchmark_repetitions=20 --benchmark_report_aggre
   --benchmark_enable_random_interleaving=true | tee "$out"
 floor=$(sed -n 's|^tick1000: .* / \([0-9.]*\) us)$|\1|p' "$out")
 echo
-python3 bench/frame_rate.py --viewer build/spirelle --straightforward build/tests/spirelle_straightforward \
-  --empty build/tests/spirelle_empty_frame \
-  --precomputed build/tests/spirelle_precomputed_frame --counter build/tests/libframecount.so \
+python3 bench/frame_rate.py --viewer build/spirelle --straightforward build/bench/spirelle_straightforward \
+  --empty build/bench/spirelle_empty_frame \
+  --precomputed build/bench/spirelle_precomputed_frame --counter build/tests/libframecount.so \
   --floor-us "$floor" "$@"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds Spirelle for the browser with Debian's Emscripten, from the same app/ and model/
-# sources: build-web/ then holds index.html, spirelle.js and spirelle.wasm, a static folder
-# that any web server can serve (scripts/serve-web.sh does so on localhost). With --test it
-# also runs the unit tests under Node and the page in headless Chromium.
+# Builds Spirelle for the browser with Debian's Emscripten, from the same app/, model/ and
+# numerics/ sources: build-web/ then holds index.html, spirelle.js and spirelle.wasm, a
+# static folder that any web server can serve (scripts/serve-web.sh does so on localhost).
+# With --test it also runs the unit tests under Node and the page in headless Chromium.
 # Usage: scripts/build-web.sh [--test]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -4,9 +4,12 @@
 #pragma once
 
 #include "star_field.h"
+#include "unfused.h"
 
 #include <cmath>
 #include <cstdint>
+
+NUMERICS_UNFUSED_BEGIN
 
 template <typename Sine, typename Cosine, typename Emit>
 void forEachPlainStar(int count, std::int32_t tick, float spinRate, Sine sine, Cosine cosine,
@@ -27,3 +30,5 @@ void forEachPlainStar(int count, std::int32_t tick, float spinRate, Sine sine, C
         emit(x, y);
     }
 }
+
+NUMERICS_UNFUSED_END

@@ -117,12 +117,12 @@ TEST(StarField, OrbitPowerIsCorrectlyRoundedForEveryRadius)
     Mismatches undecided;
     for (std::int32_t draw = 0; draw <= 32767; ++draw) {
         const float radius = orbitRadius(draw);
-        const double power = orbitPower(radius);
+        const double power = threeHalvesPower(radius);
         powers.push_back(power);
         // The exact decision between neighbours, as where the bounds disagree.
         if (exactDoubleArithmetic &&
-            (orbitPower(radius, {neighbour(power, -1), power}) != power ||
-             orbitPower(radius, {power, neighbour(power, 1)}) != power)) {
+            (threeHalvesPower(radius, {neighbour(power, -1), power}) != power ||
+             threeHalvesPower(radius, {power, neighbour(power, 1)}) != power)) {
             undecided.add("draw " + std::to_string(draw));
         }
     }

@@ -1,4 +1,5 @@
 // Sends the star field of the current view state to OpenGL as immediate-mode points.
+#include "replaceable.h"
 #include "star_field.h"
 #include "view_state.h"
 

@@ -1,14 +1,17 @@
-// Sine and cosine of a float angle to about 2^-100 of their size, from double-double
-// polynomials, rounded to double and then to float: the roundings of the correctly rounded
-// functions for every float angle.
+// The slow path of the sine and cosine: a float angle's to about 2^-100 of their size, from
+// double-double polynomials, so that rounded to double and then to float they are the
+// roundings of the correctly rounded functions for every float angle.
 #pragma once
 
 #include "angle_reduction.h"
 #include "double_double.h"
+#include "unfused.h"
 
 #include <cstddef>
 
-namespace preciseTrig {
+NUMERICS_UNFUSED_BEGIN
+
+namespace slowTrig {
 
 using doubleDouble::Value;
 
@@ -59,15 +62,13 @@ Value series(Value z, const Value (&head)[Head], const double (&tail)[Tail])
     return doubleDouble::add(doubleDouble::multiply(z, sum), 1.0);
 }
 
-}  // namespace preciseTrig
-
-using PreciseSinCos = SineAndCosine<doubleDouble::Value>;
+}  // namespace slowTrig
 
 // Sine and cosine of quadrant pi/2 + reduced, |reduced| <= pi/4, to about 2^-100 of their
 // size: the reduction's error of about 2^-104 and a few roundings of 2^-106 in each series.
-inline PreciseSinCos preciseSinCos(const ReducedAngle& angle)
+inline SinCos<doubleDouble::Value> slowSinCos(const ReducedAngle& angle)
 {
-    using namespace preciseTrig;
+    using namespace slowTrig;
     const Value r = angle.reduced;
     const Value product = doubleDouble::twoProduct(r.high, r.high);
     const Value z = doubleDouble::fastTwoSum(product.high, product.low + 2.0 * r.high * r.low);
@@ -75,3 +76,5 @@ inline PreciseSinCos preciseSinCos(const ReducedAngle& angle)
     const Value cosine = series(z, cosineHead, cosineTail);
     return turnedByQuadrant(angle.quadrant, sine, cosine);
 }
+
+NUMERICS_UNFUSED_END

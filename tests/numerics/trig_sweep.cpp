@@ -49,7 +49,7 @@ void sweep(std::uint32_t begin, std::uint32_t end, Tally& total)
             }
             // Below 2^-27 the results are the angle and 1, with no evaluation.
             if (std::fabs(angle) >= 0x1p-27f && std::fabs(angle) < 0x1p32f &&
-                !estimateRoundedSinCos(angle).settled) {
+                !fastRoundedSinCos(angle).settled) {
                 if (tally.unsettled++ < 2) {
                     tally.firstUnsettled.push_back(angle);
                 }

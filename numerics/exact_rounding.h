@@ -12,9 +12,9 @@ inline constexpr bool rewritesFloatingPoint = false;
 #endif
 
 // Whether every double operation is rounded to IEEE binary64 as it happens, as written, and
-// float is IEEE binary32. The fast star arithmetic rounds by design and reads the bits of
-// doubles, so it is compiled only where this holds; elsewhere (x87 maths keeps 80-bit
-// intermediates, FLT_EVAL_METHOD 2) the plain library formulas are used instead.
+// float is IEEE binary32. The fast paths of this arithmetic round by design and read the bits
+// of doubles, so they run only where this holds; elsewhere (x87 maths keeps 80-bit
+// intermediates, FLT_EVAL_METHOD 2) the C library's functions stand in.
 inline constexpr bool exactDoubleArithmetic =
     FLT_EVAL_METHOD == 0 && !rewritesFloatingPoint && std::numeric_limits<double>::is_iec559 &&
     std::numeric_limits<double>::digits == 53 && std::numeric_limits<float>::is_iec559 &&

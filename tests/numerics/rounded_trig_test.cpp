@@ -22,7 +22,7 @@ RoundedSinCos libraryRounding(float angle)
 {
     static double (*const volatile sine)(double) = std::sin;
     static double (*const volatile cosine)(double) = std::cos;
-    return {roundedTo<float>(sine(angle)), roundedTo<float>(cosine(angle)), true};
+    return {{roundedTo<float>(sine(angle)), roundedTo<float>(cosine(angle))}, true};
 }
 
 bool sameRounding(const RoundedSinCos& a, const RoundedSinCos& b)
@@ -42,8 +42,8 @@ std::string describe(float angle, const RoundedSinCos& got, const RoundedSinCos&
 // estimate's margin of 2^-46; the precise evaluation stands for the true values.
 bool closeToThePreciseValues(float angle)
 {
-    const SinCos approximation = approximateSinCos(angle);
-    const PreciseSinCos precise = preciseSinCos(reduceAngle(angle));
+    const SinCos<double> approximation = fastSinCos(angle);
+    const SinCos<doubleDouble::Value> precise = slowSinCos(reduceAngle(angle));
     const auto close = [](double value, double expected) {
         return std::fabs(value - expected) <= std::fabs(expected) * 0x1p-50 + 0x1p-80;
     };
@@ -79,11 +79,11 @@ Sweep sweep(const std::vector<float>& angles)
         if (!exactDoubleArithmetic) {
             continue;
         }
-        const RoundedSinCos exact = exactRoundedSinCos(angle);
+        const RoundedSinCos exact = slowRoundedSinCos(angle);
         if (!sameRounding(exact, rounded)) {
             wrong.add("precisely " + describe(angle, exact, rounded));
         }
-        const RoundedSinCos estimate = estimateRoundedSinCos(angle);
+        const RoundedSinCos estimate = fastRoundedSinCos(angle);
         if (estimate.settled) {
             ++result.settled;
             if (!sameRounding(estimate, exact)) {

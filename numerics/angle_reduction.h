@@ -3,11 +3,14 @@
 #pragma once
 
 #include "double_double.h"
+#include "unfused.h"
 #include "wide_integer.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+
+NUMERICS_UNFUSED_BEGIN
 
 // angle = quadrant pi/2 + reduced, modulo 2 pi, with |reduced| at most pi/4.
 struct ReducedAngle {
@@ -15,16 +18,18 @@ struct ReducedAngle {
     doubleDouble::Value reduced;
 };
 
-// The sine and cosine of quadrant pi/2 + r from those of r: swapped in odd quadrants and
-// negated by half turns. Exact, so it commutes with rounding.
+// A sine and cosine of the same angle, in double, double-double or float.
 template <typename T>
-struct SineAndCosine {
+struct SinCos {
     T sine;
     T cosine;
 };
 
+// The sine and cosine of quadrant pi/2 + r from those of r: swapped in odd quadrants and
+// negated by half turns. Exact, so it commutes with rounding.
+
 template <typename T>
-SineAndCosine<T> turnedByQuadrant(std::uint32_t quadrant, T sine, T cosine)
+SinCos<T> turnedByQuadrant(std::uint32_t quadrant, T sine, T cosine)
 {
     switch (quadrant & 3u) {
     case 0:
@@ -110,3 +115,5 @@ inline ReducedAngle reduceAngle(float angle)
     const bool negative = angle < 0.0f;
     return {(negative ? 0u - quadrant : quadrant) & 3u, pastHalf != negative ? -reduced : reduced};
 }
+
+NUMERICS_UNFUSED_END

@@ -3,6 +3,10 @@
 // rounding to nearest binary64, as written, with no fused multiply-add.
 #pragma once
 
+#include "unfused.h"
+
+NUMERICS_UNFUSED_BEGIN
+
 namespace doubleDouble {
 
 // A value carried as high + low, with |low| at most half a unit in the last place of high:
@@ -82,3 +86,5 @@ inline Value multiply(Value a, Value b)
 }
 
 }  // namespace doubleDouble
+
+NUMERICS_UNFUSED_END

@@ -1,4 +1,4 @@
-// Unsigned integers of a few 32-bit limbs, for the exact decisions of the star arithmetic.
+// Unsigned integers of a few 32-bit limbs, for the exact decisions between two roundings.
 // Plain 32 x 32 -> 64-bit products, so that every target computes them the same way.
 #pragma once
 

@@ -1,35 +1,30 @@
 // Sine and cosine rounded to single precision: the correctly rounded double results, rounded
-// again to float. A fast estimate settles nearly every angle; the precise evaluation settles
-// the rest. Neither calls the C library.
+// again to float. The fast path settles nearly every angle; the slow path settles the rest.
+// Neither calls the C library.
 #pragma once
 
 #include "angle_reduction.h"
 #include "bit_cast.h"
 #include "exact_rounding.h"
-#include "precise_trig.h"
+#include "slow_trig.h"
+#include "unfused.h"
 
 #include <cmath>
 #include <cstdint>
 
-struct RoundedSinCos {
-    float sine;
-    float cosine;
-    // False where the estimate cannot vouch for both roundings; the precise evaluation
-    // decides there.
+NUMERICS_UNFUSED_BEGIN
+
+struct RoundedSinCos : SinCos<float> {
+    // False where the fast path cannot vouch for both roundings; the slow path decides there.
     bool settled;
 };
 
-struct SinCos {
-    double sine;
-    double cosine;
-};
-
-// The arithmetic below is used only where exactDoubleArithmetic holds.
+// The fast and slow paths are used only where exactDoubleArithmetic holds.
 
 // Sine and cosine of an angle below 2^32 radians in size, within about 2^-52 of their size
 // plus 2^-86. Larger angles, NaN and infinities give nothing useful. Without branches, so
 // that a loop of these vectorises.
-inline SinCos approximateSinCos(double angle)
+inline SinCos<double> fastSinCos(double angle)
 {
     // angle = quarter * pi/2 + reduced, with quarter the nearest integer to angle / (pi/2).
     constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
@@ -82,18 +77,18 @@ inline SinCos approximateSinCos(double angle)
             bitCast<double>(((cosBits & ~swap) | (sinBits & swap)) ^ cosineSign)};
 }
 
-// The fast estimate of the rounded sine and cosine, for angles below 2^32 radians in size.
+// The fast path of the rounded sine and cosine, for angles below 2^32 radians in size.
 // Rounding to single precision keeps only 24 bits: unless a value lies within its margin of a
 // point half-way between two floats, its rounding is the true value's rounding too, whether or
 // not that is first rounded to double. The rare angles that land near such a point, and all
 // larger angles, are left unsettled.
-inline RoundedSinCos estimateRoundedSinCos(double angle)
+inline RoundedSinCos fastRoundedSinCos(double angle)
 {
     // Whether every double within margin of value rounds to the same float.
     const auto roundsAlike = [](double value, double margin) {
         return static_cast<float>(value - margin) == static_cast<float>(value + margin);
     };
-    const auto [sine, cosine] = approximateSinCos(angle);
+    const auto [sine, cosine] = fastSinCos(angle);
     // 2^-46 of the value covers the approximation many times over; 2^-75 covers the
     // reduction's error of about 2^-86 near multiples of pi/2, where sine or cosine is far
     // smaller than the angle.
@@ -104,41 +99,40 @@ inline RoundedSinCos estimateRoundedSinCos(double angle)
     const bool cosineSettles = roundsAlike(cosine, cosineMargin);
     // Bitwise, not short-circuit: no branches.
     const bool settled = inRange & sineSettles & cosineSettles;
-    return {static_cast<float>(sine), static_cast<float>(cosine), settled};
+    return {{static_cast<float>(sine), static_cast<float>(cosine)}, settled};
 }
 
-// The rounded sine and cosine of any float angle, for those the estimate leaves unsettled.
-// Large angles are reduced exactly, and most of them then settled by the fast polynomials;
-// the rest are evaluated precisely. NaN and infinities give NaN, as the library does.
-inline RoundedSinCos exactRoundedSinCos(float angle)
+// The slow path: the rounded sine and cosine of any float angle, for those the fast path
+// leaves unsettled. Large angles are reduced exactly, and most of them then settled by the
+// fast polynomial; the rest are evaluated in double-double. NaN and infinities give NaN, as
+// the library does.
+inline RoundedSinCos slowRoundedSinCos(float angle)
 {
     if (!std::isfinite(angle)) {
         const float nan = angle - angle;
-        return {nan, nan, true};
+        return {{nan, nan}, true};
     }
     // Below 2^-27 the sine rounds to the angle and the cosine to 1, in double already.
     if (std::fabs(angle) < 0x1p-27f) {
-        return {angle, 1.0f, true};
+        return {{angle, 1.0f}, true};
     }
     const ReducedAngle reduced = reduceAngle(angle);
     if (std::fabs(angle) >= 0x1p32f) {
         // Rounding commutes with the quadrant's swaps and negations.
-        const RoundedSinCos estimate = estimateRoundedSinCos(reduced.reduced.high);
-        if (estimate.settled) {
-            const auto [sine, cosine] =
-                turnedByQuadrant(reduced.quadrant, estimate.sine, estimate.cosine);
-            return {sine, cosine, true};
+        const RoundedSinCos fast = fastRoundedSinCos(reduced.reduced.high);
+        if (fast.settled) {
+            return {turnedByQuadrant(reduced.quadrant, fast.sine, fast.cosine), true};
         }
     }
-    const PreciseSinCos precise = preciseSinCos(reduced);
-    return {static_cast<float>(precise.sine.high), static_cast<float>(precise.cosine.high), true};
+    const SinCos<doubleDouble::Value> slow = slowSinCos(reduced);
+    return {{static_cast<float>(slow.sine.high), static_cast<float>(slow.cosine.high)}, true};
 }
 
-// The same from the library's own sine and cosine: the plain formulas, for targets where
-// doubles are not rounded operation by operation.
+// The same from the C library's sine and cosine, for targets where doubles are not rounded
+// operation by operation.
 inline RoundedSinCos libraryRoundedSinCos(double angle)
 {
-    return {roundedTo<float>(std::sin(angle)), roundedTo<float>(std::cos(angle)), true};
+    return {{roundedTo<float>(std::sin(angle)), roundedTo<float>(std::cos(angle))}, true};
 }
 
 // The sine and cosine of angle, correctly rounded to double, then rounded to float.
@@ -147,6 +141,8 @@ inline RoundedSinCos roundedSinCos(float angle)
     if constexpr (!exactDoubleArithmetic) {
         return libraryRoundedSinCos(angle);
     }
-    const RoundedSinCos estimate = estimateRoundedSinCos(angle);
-    return estimate.settled ? estimate : exactRoundedSinCos(angle);
+    const RoundedSinCos fast = fastRoundedSinCos(angle);
+    return fast.settled ? fast : slowRoundedSinCos(angle);
 }
+
+NUMERICS_UNFUSED_END
