@@ -2,8 +2,7 @@
 # Cross-builds Spirelle as a 32-bit Windows console program with mingw-w64: freeglut (from
 # Debian's source package) and GoogleTest as static libraries, then build-windows/spirelle.exe
 # and its zip, and checks how the program was built. With --test it also runs the unit tests
-# under Wine, on this build and on one with the compiler's default x87 maths, and the zip end
-# to end on a private Xvfb; --test-if-native does so only where the kernel runs 32-bit
+# under Wine, and the zip end to end on a private Xvfb; --test-if-native does so only where the kernel runs 32-bit
 # programs itself, since Wine under QEMU's emulation is too slow and unsteady for every run.
 # Usage: scripts/build-windows.sh [--test | --test-if-native]
 set -euo pipefail
@@ -69,8 +68,8 @@ if [ ! -f "$deps/lib/libgtest.a" ]; then
   cross_build_library googletest /usr/src/googletest -DBUILD_GMOCK=OFF
 fi
 
-# The program; a second build with x87 maths is for the tests alone. The tests run on
-# Debian's Python, which has the Python packages that scripts/deps.sh installs.
+# The program. The tests run on Debian's Python, which has the Python packages that
+# scripts/deps.sh installs.
 configure() {
   local dir=$1
   shift
@@ -151,11 +150,7 @@ else
   echo "Making a Wine prefix (slow where QEMU runs Wine)"
   make_prefix || fail "Wine did not start"
 fi
-configure "$build-x87" -DSPIRELLE_SSE2_MATH=OFF
-quietly cmake --build "$build-x87" -j "$jobs" --target spirelle_unit_tests ||
-  fail "could not build the unit tests with x87 maths"
 # QEMU's crashes earn a test a second run; where Wine runs natively, a failure is a failure.
 retry=()
 [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || retry=(--repeat until-pass:2)
-ctest --test-dir "$build" --output-on-failure "${retry[@]}" -R '^(unit|windows\.zip)$'
-ctest --test-dir "$build-x87" --output-on-failure "${retry[@]}" -R '^unit$'
+ctest --test-dir "$build" --output-on-failure "${retry[@]}" -R '^(numerics|unit|windows\.zip)$'
