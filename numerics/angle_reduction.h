@@ -1,5 +1,5 @@
-// Any finite float angle reduced by whole quarter turns, exactly enough for the precise sine
-// and cosine: the bits of 2/pi it needs are kept in a table.
+// Any finite float angle reduced by whole quarter turns, exactly enough for the slow path of
+// the sine and cosine: the bits of 2/pi it needs are kept in a table.
 #pragma once
 
 #include "double_double.h"

@@ -38,28 +38,27 @@ std::string describe(float angle, const RoundedSinCos& got, const RoundedSinCos&
     return text.str();
 }
 
-// The fast approximation is meant to lie within 2^-50 of the true values, well inside the
-// estimate's margin of 2^-46; the precise evaluation stands for the true values.
-bool closeToThePreciseValues(float angle)
+// The fast path's sine and cosine are meant to lie within 2^-50 of the true values, well
+// inside its margin of 2^-46; the slow path's stand for the true values.
+bool closeToTheSlowValues(float angle)
 {
-    const SinCos<double> approximation = fastSinCos(angle);
-    const SinCos<doubleDouble::Value> precise = slowSinCos(reduceAngle(angle));
+    const SinCos<double> fast = fastSinCos(angle);
+    const SinCos<doubleDouble::Value> slow = slowSinCos(reduceAngle(angle));
     const auto close = [](double value, double expected) {
         return std::fabs(value - expected) <= std::fabs(expected) * 0x1p-50 + 0x1p-80;
     };
-    return close(approximation.sine, precise.sine.high) &&
-           close(approximation.cosine, precise.cosine.high);
+    return close(fast.sine, slow.sine.high) && close(fast.cosine, slow.cosine.high);
 }
 
 struct Sweep {
     Digest digest;            // of the rounded results
-    std::size_t settled = 0;  // by the fast estimate alone
+    std::size_t settled = 0;  // by the fast path alone
 };
 
 // Checks every angle against what the build is meant to give: where the library is the
 // reference, its roundings; where doubles are not exact, the plain formulas with the build's
-// own library. The fast estimate, where it settles, must agree with the precise evaluation,
-// on every target. The digest lets other targets compare with the results recorded here.
+// own library. The fast path, where it settles, must agree with the slow path, on every
+// target. The digest lets other targets compare with the results recorded here.
 Sweep sweep(const std::vector<float>& angles)
 {
     Sweep result;
@@ -79,19 +78,19 @@ Sweep sweep(const std::vector<float>& angles)
         if (!exactDoubleArithmetic) {
             continue;
         }
-        const RoundedSinCos exact = slowRoundedSinCos(angle);
-        if (!sameRounding(exact, rounded)) {
-            wrong.add("precisely " + describe(angle, exact, rounded));
+        const RoundedSinCos slow = slowRoundedSinCos(angle);
+        if (!sameRounding(slow, rounded)) {
+            wrong.add("slow path " + describe(angle, slow, rounded));
         }
-        const RoundedSinCos estimate = fastRoundedSinCos(angle);
-        if (estimate.settled) {
+        const RoundedSinCos fast = fastRoundedSinCos(angle);
+        if (fast.settled) {
             ++result.settled;
-            if (!sameRounding(estimate, exact)) {
-                wrong.add("estimated " + describe(angle, estimate, exact));
+            if (!sameRounding(fast, slow)) {
+                wrong.add("fast path " + describe(angle, fast, slow));
             }
         }
-        if (std::fabs(angle) < 0x1p32f && std::isfinite(angle) && !closeToThePreciseValues(angle)) {
-            wrong.add("approximation far from the precise values at " + describe(angle, estimate, exact));
+        if (std::fabs(angle) < 0x1p32f && std::isfinite(angle) && !closeToTheSlowValues(angle)) {
+            wrong.add("fast path far from the slow path's values at " + describe(angle, fast, slow));
         }
     }
     EXPECT_TRUE(wrong.none());
@@ -143,12 +142,12 @@ TEST(RoundedSinCos, RoundsCorrectlyAtEveryScale)
     expectRecorded(sweep(angles), 365761247545929761u);
 }
 
-TEST(RoundedSinCos, SettlesNearlyEveryPhaseWithoutThePreciseEvaluation)
+TEST(RoundedSinCos, SettlesNearlyEveryAngleOnTheFastPath)
 {
     Bits bits(7);
     std::vector<float> angles(1'000'000);
     for (float& angle : angles) {
-        // Uniform in -100000 to 100000, where a star's phase lies for the first hours.
+        // Uniform in -100000 to 100000: angles of moderate size, the fast path's own ground.
         angle = static_cast<float>((bits.next() / 0x1p32 * 2.0 - 1.0) * 100000.0);
     }
     const Sweep result = sweep(angles);
@@ -159,7 +158,7 @@ TEST(RoundedSinCos, SettlesNearlyEveryPhaseWithoutThePreciseEvaluation)
 }
 
 // Beside multiples of pi/2 one of the two is tiny, and the reduction cancels nearly all
-// of the angle: the hardest place for the estimate.
+// of the angle: the hardest place for the fast path.
 TEST(RoundedSinCos, RoundsCorrectlyBesideMultiplesOfHalfPi)
 {
     std::vector<float> angles;
@@ -183,8 +182,8 @@ TEST(RoundedSinCos, RoundsCorrectlyBesideMultiplesOfHalfPi)
     expectRecorded(sweep(angles), 15795988292423063621u);
 }
 
-// Angles whose sine or cosine lies so near half-way between two floats that the estimate
-// leaves them to the precise evaluation: some of the 592 from 2^-27 to 2^32 that the
+// Angles whose sine or cosine lies so near half-way between two floats that the fast path
+// leaves them to the slow path: some of the 592 from 2^-27 to 2^32 that the
 // exhaustive sweep found. Then angles beyond 2^32, which are reduced exactly.
 TEST(RoundedSinCos, RoundsCorrectlyNearHalfWayAndBeyondTheFastReduction)
 {

@@ -1,10 +1,10 @@
-// Compares the model's rounded sine and cosine with glibc's for every float angle, or for
+// Compares the rounded sine and cosine with glibc's for every float angle, or for
 // those below a bound in size: the exhaustive check behind the unit tests' samples.
 // Usage: trig_sweep [largest exponent, at most 128: angles below 2^that in size]
 #include "rounded_trig.h"
 
 #include "bit_cast.h"
-#include "../bits.h"
+#include "bits.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,7 +24,7 @@ namespace {
 struct Tally {
     std::uint64_t angles = 0;
     std::uint64_t wrong = 0;
-    std::uint64_t unsettled = 0;  // by the fast estimate, from 2^-27 to 2^32
+    std::uint64_t unsettled = 0;  // by the fast path, from 2^-27 to 2^32
     std::vector<float> firstWrong;
     std::vector<float> firstUnsettled;
 };
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
                 largestExponent > 128 ? "every float" : "below the bound", seconds, threads);
     std::printf("%" PRIu64 " differ from glibc's sine or cosine rounded to float\n", total.wrong);
     printSome("the first that differ", total.firstWrong);
-    std::printf("%" PRIu64 " from 2^-27 to 2^32 are left unsettled by the fast estimate\n",
+    std::printf("%" PRIu64 " from 2^-27 to 2^32 are left unsettled by the fast path\n",
                 total.unsettled);
     printSome("some of them", total.firstUnsettled);
     return total.wrong == 0 ? 0 : 1;
