@@ -2,8 +2,9 @@
 # Cross-builds Spirelle as a 32-bit Windows console program with mingw-w64: freeglut (from
 # Debian's source package) and GoogleTest as static libraries, then build-windows/spirelle.exe
 # and its zip, and checks how the program was built. With --test it also runs the unit tests
-# under Wine, and the zip end to end on a private Xvfb; --test-if-native does so only where the kernel runs 32-bit
-# programs itself, since Wine under QEMU's emulation is too slow and unsteady for every run.
+# under Wine, and the zip end to end on a private Xvfb; --test-if-native does so only where
+# the kernel runs 32-bit programs itself, since Wine under QEMU's emulation is too slow and
+# unsteady for every run.
 # Usage: scripts/build-windows.sh [--test | --test-if-native]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -70,15 +71,9 @@ fi
 
 # The program. The tests run on Debian's Python, which has the Python packages that
 # scripts/deps.sh installs.
-configure() {
-  local dir=$1
-  shift
-  quietly cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
-    -DCMAKE_PREFIX_PATH="$deps" -DSPIRELLE_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
-    -DPython3_EXECUTABLE=/usr/bin/python3 "$@" ||
-    fail "could not configure $dir"
-}
-configure "$build"
+quietly cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
+  -DCMAKE_PREFIX_PATH="$deps" -DSPIRELLE_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+  -DPython3_EXECUTABLE=/usr/bin/python3 || fail "could not configure $build"
 quietly cmake --build "$build" -j "$jobs" || fail "could not build the Windows program"
 (cd "$build" && quietly cpack) || fail "could not make the zip"
 echo "Built $build/spirelle.exe and $(ls "$build"/spirelle-*-win32.zip)"

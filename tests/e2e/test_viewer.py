@@ -1,9 +1,7 @@
 """End-to-end tests of the viewer: the real binary on a private X server, real X input."""
 import math
 import os
-import struct
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
