@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Compares the model's rounded sine and cosine with glibc's for every float angle, both signs,
 # infinities and NaNs included; with an argument N, only for angles below 2^N in size.
-# Prints how many differ and some angles the fast estimate leaves to the precise evaluation.
+# Prints how many differ and some angles the fast path leaves to the slow one.
 # Usage: scripts/sweep-trig.sh [N]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh run
-cmake -S . -B build >/dev/null
-cmake --build build --target trig_sweep -j "$(nproc)" >/dev/null
-exec build/tests/trig_sweep "$@"
+scripts/deps.sh bench
+cmake -S . -B build-bench -DBUILD_TESTING=OFF -DSPIRELLE_BENCHMARKS=ON >/dev/null
+cmake --build build-bench --target trig_sweep -j "$(nproc)" >/dev/null
+exec build-bench/bench/trig_sweep "$@"

@@ -1,6 +1,11 @@
-"""Runs the real viewer on a private Xvfb display and drives it with real X input events."""
+"""Runs the real viewer on a private Xvfb display and drives it with real X input events.
+
+Used by the end-to-end tests in this folder and by bench/frame_rate.py."""
 import argparse
+import contextlib
+import ctypes
 import os
+import random
 import re
 import subprocess
 import sys
@@ -9,9 +14,11 @@ import time
 import unittest
 
 WINDOW_TITLE = "Spirelle"
-# The preloaded frame counter (tests/e2e/glspy.cpp), which every viewer gets unless it has
-# a spy of its own; run_tests sets it from the command line.
+# The preloaded frame counter (bench/glspy.cpp), which every viewer gets unless it has a spy
+# of its own; run_tests sets it from the command line.
 COUNTER = {}
+# The first word of a settle request, as the counter knows it.
+SETTLE_MAGIC = 0x5350524C
 SANITIZER_REPORT = re.compile(r"ERROR: \w+Sanitizer|runtime error:")
 
 
@@ -20,6 +27,20 @@ def assert_no_sanitizer_report(stderr):
     match = SANITIZER_REPORT.search(stderr or "")
     if match:
         raise AssertionError("sanitizer report:\n" + stderr[max(0, match.start() - 200):])
+
+
+# The exit status of a suite that passed with a test skipped: CTest's SKIP_RETURN_CODE for
+# these suites, so that its summary shows the skip and the test command can refuse it.
+SKIPPED = 77
+
+
+def run_suite(argv):
+    """Runs the tests that argv names (all by default) and exits: 1 on a failure or when no
+    test ran, SKIPPED when one was skipped, else 0."""
+    result = unittest.main(argv=[sys.argv[0], *argv], verbosity=2, exit=False).result
+    if not result.wasSuccessful() or result.testsRun == 0:
+        sys.exit(1)
+    sys.exit(SKIPPED if result.skipped else 0)
 
 
 def run_tests(builds):
@@ -31,19 +52,68 @@ def run_tests(builds):
     args, rest = parser.parse_known_args()
     builds.update(vars(args))
     COUNTER["path"] = args.counter
-    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+    run_suite(rest)
 
 
-def assert_paused(frames, timeout=10.0):
-    """Waits until frames() stays the same for 0.3 s: a running viewer or page draws dozens of
-    frames in that time, a paused one none."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        before = frames()
-        time.sleep(0.3)
-        if frames() == before:
-            return
-    raise AssertionError(f"still drawing after {timeout} s")
+@contextlib.contextmanager
+def replayable_seed():
+    """The seed of a randomised test, printed and named in any failure; STORM_SEED replays it."""
+    seed = int(os.environ.get("STORM_SEED") or random.SystemRandom().randrange(2**32))
+    print(f"\nseed {seed} (STORM_SEED={seed} replays it)", file=sys.stderr, flush=True)
+    try:
+        yield seed
+    except BaseException as error:
+        error.add_note(f"seed {seed}: STORM_SEED={seed} replays it")
+        raise
+
+
+def assert_draws_nothing(frames):
+    """Only time can show that nothing happens: once its inputs are handled, a paused viewer
+    or page draws no frame in 0.3 s, where a running one draws dozens."""
+    drawn = frames()
+    time.sleep(0.3)
+    if frames() != drawn:
+        raise AssertionError(f"still drawing: {frames() - drawn} frames in 0.3 s")
+
+
+class _ClientMessage(ctypes.Structure):
+    """Xlib's XClientMessageEvent, with the 32-bit format's five words of data."""
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+
+
+class _Event(ctypes.Union):
+    _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]  # XEvent's size
+
+
+def send_settle_request(display, window, number):
+    """Sends the viewer's window a settle request. It is queued behind every input event that X
+    has generated so far: each xdotool run has ended, and so been answered, before this."""
+    xlib = ctypes.CDLL("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                ctypes.POINTER(_Event)]
+    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    connection = xlib.XOpenDisplay(display.encode())
+    if not connection:
+        raise RuntimeError(f"cannot open X display {display}")
+    try:
+        event = _Event()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = int(window)
+        event.xclient.message_type = 19  # the predefined atom INTEGER
+        event.xclient.format = 32
+        event.xclient.data[0], event.xclient.data[1] = SETTLE_MAGIC, number
+        # With no event mask, X delivers the event to the client that made the window.
+        if not xlib.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event)):
+            raise RuntimeError("XSendEvent failed")
+        xlib.XSync(connection, 0)
+    finally:
+        xlib.XCloseDisplay(connection)
 
 
 class Xvfb:
@@ -99,6 +169,7 @@ class Viewer:
         full_env.update(env or {})
         self.stdout = self.stderr = None
         self.process = None
+        self.settle_requests = 0
         try:
             self.process = subprocess.Popen([binary, *args], env=full_env, stdout=subprocess.PIPE,
                                             stderr=subprocess.PIPE, text=True)
@@ -143,9 +214,6 @@ class Viewer:
                              capture_output=True, check=True).stdout
         return Image.from_ppm(ppm)
 
-    def save_png(self, path):
-        subprocess.run(["import", "-window", self.window, path], env=self.xvfb.env(), check=True)
-
     def point_at(self, x, y):
         """Moves the pointer to window coordinates; keyboard focus follows the pointer."""
         self.xdotool("mousemove", "--window", self.window, str(x), str(y))
@@ -165,13 +233,18 @@ class Viewer:
     def resize(self, width, height):
         self.xdotool("windowsize", self.window, str(width), str(height))
 
-    def frames(self):
-        """Frames drawn so far, as the preloaded counter publishes them."""
+    def _published(self):
+        """The counter's frames drawn and last settle request settled."""
         try:
             with open(self.frames_path) as f:
-                return int(f.read() or 0)
+                frames, settled = (f.read() or "0 0").split()
+                return int(frames), int(settled)
         except FileNotFoundError:
-            return 0
+            return 0, 0
+
+    def frames(self):
+        """Frames drawn so far, as the preloaded counter publishes them."""
+        return self._published()[0]
 
     def await_frames(self, count, timeout=10.0):
         """Waits until the viewer has drawn at least count frames in all."""
@@ -181,8 +254,21 @@ class Viewer:
                 raise AssertionError(f"{self.frames()} frames drawn, {count} awaited, in {timeout} s")
             time.sleep(0.02)
 
+    def settle(self, timeout=30.0):
+        """Returns once every input sent so far has been handled and a frame has been drawn
+        after the last of them, however GLUT merged their redisplays."""
+        self.settle_requests += 1
+        send_settle_request(self.xvfb.display, self.window, self.settle_requests)
+        deadline = time.monotonic() + timeout
+        while self._published()[1] < self.settle_requests:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"settle request {self.settle_requests} not answered by a "
+                                     f"frame in {timeout} s ({self.frames()} frames drawn)")
+            time.sleep(0.01)
+
     def assert_paused(self):
-        assert_paused(self.frames)
+        self.settle()
+        assert_draws_nothing(self.frames)
 
     def steady_screenshot(self, interval=0.5, timeout=60.0):
         """For a viewer no counter can be preloaded into (a Windows program under Wine): a
@@ -197,11 +283,8 @@ class Viewer:
         raise AssertionError(f"the picture still changes after {timeout} s")
 
     def settled_screenshot(self):
-        """A screenshot once every input sent so far has been handled and drawn: a drag one
-        pixel out and back, which changes nothing, is handled after them and draws frames."""
-        drawn = self.frames()
-        self.drag(1, [(240, 120), (241, 120), (240, 120)])
-        self.await_frames(drawn + 2)
+        """A screenshot of a frame drawn after every input sent so far has been handled."""
+        self.settle()
         return self.screenshot()
 
     def quit(self, timeout=30):

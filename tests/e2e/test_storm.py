@@ -1,7 +1,7 @@
 """Abuse tests of the real viewer: a seeded storm of X input and resizes, and a long run.
 
-The storm's seed is printed; set STORM_SEED (and STORM_ACTIONS, the printed action count)
-to replay a storm exactly.
+The storm's seed is printed and named in any failure; set STORM_SEED (and STORM_ACTIONS,
+the printed action count) to replay a storm exactly.
 """
 import concurrent.futures
 import os
@@ -15,7 +15,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
 
-from harness import Viewer, Xvfb, run_tests, state_of  # noqa: E402
+from harness import Viewer, Xvfb, replayable_seed, run_tests, state_of  # noqa: E402
 from star_vectors import f32  # noqa: E402
 
 BUILD = {}
@@ -166,13 +166,14 @@ class Abuse(unittest.TestCase):
         cls.xvfb.close()
 
     def test_storm_of_input_and_resizes_leaves_the_right_state(self):
-        seed = int(os.environ.get("STORM_SEED", random.SystemRandom().randrange(2**32)))
-        fixed_count = int(os.environ.get("STORM_ACTIONS", "0"))
+        with replayable_seed() as seed:
+            self.storm(seed, int(os.environ.get("STORM_ACTIONS", "0")))
+
+    def storm(self, seed, fixed_count):
         viewer = Viewer(self.xvfb, BUILD["probe"])
         self.addCleanup(viewer.close)
         viewer.xdotool("windowfocus", "--sync", viewer.window)
         storm = Storm(seed, viewer.window)
-        print(f"\nstorm seed: {seed}", file=sys.stderr, flush=True)
 
         count, events, started = 0, 0, time.monotonic()
         while (count < fixed_count if fixed_count else time.monotonic() - started < 20.0):
@@ -183,7 +184,7 @@ class Abuse(unittest.TestCase):
             events += sum(word in ("key", "mousemove", "mousedown", "mouseup", "click",
                                    "windowsize") for word in chunk)
             viewer.xdotool(*chunk)
-            self.assertIsNone(viewer.process.poll(), f"the viewer died (seed {seed})")
+            self.assertIsNone(viewer.process.poll(), "the viewer died")
         print(f"storm: {count} actions, {events} X requests in "
               f"{time.monotonic() - started:.1f} s (replay: STORM_SEED={seed} "
               f"STORM_ACTIONS={count})", file=sys.stderr, flush=True)
@@ -196,19 +197,20 @@ class Abuse(unittest.TestCase):
         before = viewer.settled_screenshot()
         viewer.xdotool("key", "Right")
         storm.model.key("Right")
-        self.assertNotEqual(viewer.settled_screenshot(), before, f"no response (seed {seed})")
+        self.assertNotEqual(viewer.settled_screenshot(), before, "no response")
 
         viewer.xdotool("key", "Escape")
-        self.assertEqual(viewer.wait(), 0, f"seed {seed}: {viewer.stderr}")
+        self.assertEqual(viewer.wait(), 0, viewer.stderr)
         state = state_of(viewer.stderr)
         expected = storm.model
         self.assertEqual(
             (state["spinRate"], state["zoom"], state["angleX"], state["angleY"],
              state["animating"], state["dragging"]),
-            (expected.spin_rate, expected.zoom, expected.angle_x, expected.angle_y, 0, 0),
-            f"seed {seed}")
+            (expected.spin_rate, expected.zoom, expected.angle_x, expected.angle_y, 0, 0))
         self.assertGreater(state["tick"], 0)
 
+
+class Memory(unittest.TestCase):
     @unittest.skipIf(os.environ.get("SPIRELLE_SANITIZED"),
                      "a sanitizer's allocator keeps freed memory on purpose")
     def test_resident_memory_stays_flat_over_twenty_thousand_frames(self):

@@ -3,8 +3,12 @@ import os
 import pathlib
 import stat
 import subprocess
+import sys
 import tempfile
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
+from harness import run_suite  # noqa: E402
 
 DEPS = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "deps.sh"
 RELEASE = next(line.split("=", 1)[1].strip().strip('"')
@@ -88,4 +92,4 @@ class Deps(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    run_suite(sys.argv[1:])

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Derives the constants of the model's precise sine and cosine, with integer arithmetic only.
+"""Derives the constants of the slow path of the model's sine and cosine, with integers only.
 
 Prints the binary digits of 2/pi, 32 to a word; pi/2 as a double-double; and 1/k! as
 double-doubles for the Taylor coefficients. pi comes from Machin's formula,

@@ -1,7 +1,8 @@
-// Preloaded into the real viewer by the end-to-end tests and the frame-rate script: counts
-// frames and times each frame's point batch and, unless built as the bare frame counter,
-// records the last frame's vertices and transform and can inject or provoke OpenGL
-// errors. It forwards every call to the real library.
+// Preloaded into the real viewer by the end-to-end tests (tests/e2e/) and the frame-rate
+// script (bench/frame_rate.py): counts frames, answers the tests' requests to settle, and
+// times each frame's point batch; unless built as the bare frame counter, it also records the
+// last frame's vertices and transform and can inject or provoke OpenGL errors. It forwards
+// every call to the real library.
 //
 // Environment:
 //   GLSPY_REPORT=path    at exit, write "frames N", "seconds S" (first to last swap),
@@ -11,8 +12,14 @@
 //                        "batch_ms M" (median time from glBegin to the end of glEnd) and,
 //                        in the full spy, "modelview" and "projection": the 16 elements,
 //                        column by column in hex, of the matrices at the last glBegin
-//   GLSPY_FRAMES=path    after every swap, the count of frames so far, as text, so that
-//                        tests can wait for frames instead of sleeping
+//   GLSPY_FRAMES=path    after every swap, "FRAMES SETTLED": the count of frames so far and
+//                        the number of the last settle request that a frame was drawn after,
+//                        so that tests can wait for either instead of sleeping
+//
+// A settle request is a ClientMessage sent to the viewer's window (type INTEGER, format 32,
+// data: settleMagic, then the request's number). X delivers it after every input event that
+// was generated before it was sent. When GLUT takes it from the queue, every earlier input has
+// been handled; the spy then asks for a redisplay, and the next frame drawn settles it.
 //   GLSPY_RSS=path       every 1000 frames, append "rss FRAME KIB SECONDS" (resident
 //                        memory, read from /proc/self/statm) to this file
 //   GLSPY_VERTICES=path  at exit, write the last frame's vertices as raw floats x, y, z
@@ -22,6 +29,7 @@
 //   GLSPY_PROVOKE=1      the first glPointSize call asks for size -1, a real GL error
 #include <GL/gl.h>
 #include <GL/glut.h>
+#include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -39,6 +47,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr long settleMagic = 0x5350524c;  // "SPRL"
 
 template <typename Function>
 Function real(const char* name)
@@ -80,6 +90,9 @@ double processCpuSeconds()
 
 struct Spy {
     long frames = 0;
+    long settleRequest = 0;  // the last settle request taken from the event queue
+    long settled = 0;        // the last one that a frame has been drawn after
+    Display* display = nullptr;
     Clock::time_point firstSwap;
     Clock::time_point lastSwap;
     double firstSwapCpu = 0.0;
@@ -99,8 +112,8 @@ struct Spy {
     // Rewritten in place at a fixed width, so that a reader never sees a shorter number.
     void publishFrames() const
     {
-        char text[24];
-        const int length = std::snprintf(text, sizeof text, "%20ld\n", frames);
+        char text[48];
+        const int length = std::snprintf(text, sizeof text, "%20ld %20ld\n", frames, settled);
         if (framesFile >= 0 && pwrite(framesFile, text, static_cast<std::size_t>(length), 0) < 0) {
             std::perror("glspy: GLSPY_FRAMES");
         }
@@ -202,6 +215,12 @@ void glutSwapBuffers()
     }
     spy.lastSwap = now;
     spy.lastSwapCpu = cpu;
+    if (spy.settled != spy.settleRequest) {
+        // The frame reaches the X server before the tests hear that it is drawn.
+        static const auto sync = real<int (*)(Display*, Bool)>("XSync");
+        sync(spy.display, False);
+        spy.settled = spy.settleRequest;
+    }
     spy.publishFrames();
     if (spy.rssPath != nullptr && spy.frames % 1000 == 0) {
         spy.recordResidentMemory();
@@ -210,6 +229,20 @@ void glutSwapBuffers()
     spy.drawn.swap(spy.drawing);
     spy.drawing.clear();
 #endif
+}
+
+int XNextEvent(Display* display, XEvent* event)
+{
+    static const auto forward = real<int (*)(Display*, XEvent*)>("XNextEvent");
+    const int result = forward(display, event);
+    if (event->type == ClientMessage && event->xclient.format == 32 &&
+        event->xclient.data.l[0] == settleMagic) {
+        static const auto postRedisplay = real<void (*)()>("glutPostRedisplay");
+        spy.display = display;
+        spy.settleRequest = event->xclient.data.l[1];
+        postRedisplay();
+    }
+    return result;
 }
 
 void glBegin(GLenum mode)

@@ -1,4 +1,5 @@
-// Comparisons to the bit and the digest of many values, for the unit tests and the sweep.
+// Comparisons to the bit and the digest of many values, for the unit tests (tests/) and the
+// sweep (bench/trig_sweep.cpp).
 #pragma once
 
 #include "bit_cast.h"
