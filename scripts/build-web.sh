@@ -49,4 +49,4 @@ scripts/deps.sh web-test >"$log" 2>&1 ||
   fail "could not install Chromium, its WebDriver and Selenium for the browser tests"
 command -v chromium >/dev/null || fail "Chromium is missing (apt-get install chromium)"
 command -v chromedriver >/dev/null || fail "ChromeDriver is missing (apt-get install chromium-driver)"
-ctest --test-dir "$work" --output-on-failure
+scripts/ctest-step.py web --test-dir "$work" --output-on-failure

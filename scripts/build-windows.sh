@@ -77,7 +77,7 @@ quietly cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-ming
 quietly cmake --build "$build" -j "$jobs" || fail "could not build the Windows program"
 (cd "$build" && quietly cpack) || fail "could not make the zip"
 echo "Built $build/spirelle.exe and $(ls "$build"/spirelle-*-win32.zip)"
-ctest --test-dir "$build" --output-on-failure -R '^windows\.binary$'
+scripts/ctest-step.py windows-build --test-dir "$build" --output-on-failure -R '^windows\.binary$'
 [ "$mode" = build ] && exit 0
 
 # With --test-if-native, a machine that cannot run the Wine tests still passes, with one loud
@@ -148,4 +148,4 @@ fi
 # QEMU's crashes earn a test a second run; where Wine runs natively, a failure is a failure.
 retry=()
 [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || retry=(--repeat until-pass:2)
-ctest --test-dir "$build" --output-on-failure "${retry[@]}" -R '^(numerics|unit|windows\.zip)$'
+scripts/ctest-step.py windows --test-dir "$build" --output-on-failure "${retry[@]}" -R '^(numerics|unit|windows\.zip)$'

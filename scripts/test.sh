@@ -2,25 +2,52 @@
 # Builds Spirelle with its tests and runs them all, unit tests and end-to-end tests on Xvfb,
 # twice: on the plain build, then on a build with AddressSanitizer and UBSan; then it builds
 # the Windows program and tests it, under Wine where the kernel runs 32-bit programs; then the
-# web build, its unit tests under Node and the page in headless Chromium.
+# web build, its unit tests under Node and the page in headless Chromium. Each step prints a
+# line of counts (scripts/ctest-step.py), and fails on a failure, on running no test, and on
+# a skip that tests/expected_skips.txt does not list; the counts are repeated at the end.
+# Usage: scripts/test.sh
+#        scripts/test.sh --configure DIR [cmake options]: only configure a desktop build
+#        folder as this script does
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# With its tests, whatever the folder's cache says: the install recipe turns them off.
+configure() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DBUILD_TESTING=ON -DSPIRELLE_WERROR=ON "$@"
+}
+if [ "${1:-}" = --configure ]; then
+  shift
+  configure "$@"
+  exit
+fi
+
 scripts/deps.sh test
 jobs=$(nproc)
+export SPIRELLE_STEP_COUNTS=$PWD/build-step-counts.txt
+rm -f "$SPIRELLE_STEP_COUNTS"
 
-cmake -S . -B build -DSPIRELLE_WERROR=ON
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure
-
-cmake -S . -B build-sanitize -DSPIRELLE_WERROR=ON -DSPIRELLE_SANITIZE=ON \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-sanitize -j "$jobs"
-ctest --test-dir build-sanitize --output-on-failure
+desktop() {
+  local step=$1 dir=$2
+  shift 2
+  configure "$dir" "$@"
+  cmake --build "$dir" -j "$jobs"
+  scripts/ctest-step.py "$step" --test-dir "$dir" --output-on-failure
+}
+desktop desktop build
+desktop sanitize build-sanitize -DSPIRELLE_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 scripts/build-windows.sh --test-if-native
 
 scripts/build-web.sh --test
 
+echo
+echo "The test command's steps:"
+cat "$SPIRELLE_STEP_COUNTS"
+awk '{ passed += $2; failed += $4; skipped += $6 }
+     END { printf "total: %d passed, %d failed, %d skipped\n", passed, failed, skipped }' \
+  "$SPIRELLE_STEP_COUNTS"
 # A skipped part of the Windows tests is said again last, where nobody can miss it.
 skipped=build-windows/wine-tests-skipped.txt
 if [ -f "$skipped" ]; then cat "$skipped"; fi

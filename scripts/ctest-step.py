@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""Runs ctest for one step of the test command, then prints the step's counts in one line.
+
+Usage: scripts/ctest-step.py STEP [ctest options]
+
+It fails when ctest fails, when no test ran, and on any skip that tests/expected_skips.txt
+does not list for the step. Skips are read from ctest's JUnit report: tests that CTest itself
+reports as skipped, and tests skipped inside a CTest test that runs a whole suite
+(GoogleTest's "[  SKIPPED ]" lines, unittest's "... skipped" lines), named
+"CTEST-TEST/INNER-TEST". "N passed" counts CTest's tests, a suite that ran with a skip
+among them; "N skipped" counts the skips.
+"""
+import fnmatch
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import xml.etree.ElementTree as ElementTree
+
+EXPECTED = os.path.join(os.path.dirname(__file__), "..", "tests", "expected_skips.txt")
+GTEST_SKIP = re.compile(r"^\[  SKIPPED \] ([A-Za-z_]\w*\.\w+)", re.M)
+UNITTEST_SKIP = re.compile(r"^(\w+) \((?:[\w]+\.)*?(\w+)\.\1\) \.\.\. skipped ", re.M)
+UNITTEST_SKIPS = re.compile(r"^(?:OK|FAILED) \(.*?skipped=(\d+)", re.M)
+
+
+def expected_skips(step):
+    """The tests this step may skip, as patterns, each with the reason given for it."""
+    expected = {}
+    with open(EXPECTED) as listing:
+        for line in listing:
+            if line.strip() and not line.startswith("#"):
+                steps, pattern, reason = line.split(None, 2)
+                if steps == "*" or step in steps.split(","):
+                    expected[pattern] = reason.strip()
+    return expected
+
+
+def skips_of(case):
+    """What one CTest test skipped: the tests inside it that said so, or else itself."""
+    name, output = case.get("name"), case.findtext("system-out") or ""
+    inner = set(GTEST_SKIP.findall(output))
+    inner |= {f"{cls}.{test}" for test, cls in UNITTEST_SKIP.findall(output)}
+    # A GoogleTest test that CTest runs on its own carries the test's name.
+    named = {name if name.endswith(test) else f"{name}/{test}" for test in inner}
+    unnamed = sum(int(n) for n in UNITTEST_SKIPS.findall(output)) - len(
+        UNITTEST_SKIP.findall(output))
+    named |= {f"{name}/(a skip not named in its output, {i + 1})" for i in range(max(0, unnamed))}
+    skipped_whole = case.get("status") in ("notrun", "disabled") or case.find("skipped") is not None
+    if skipped_whole and not named:
+        named = {name}
+    return sorted(named)
+
+
+def main():
+    step, ctest_args = sys.argv[1], sys.argv[2:]
+    with tempfile.TemporaryDirectory(prefix="spirelle-ctest-") as folder:
+        report = os.path.join(folder, "junit.xml")
+        # The whole output of a passed suite, where its skips are named.
+        status = subprocess.call(["ctest", "--no-tests=error", "--test-output-size-passed",
+                                  "10000000", "--output-junit", report, *ctest_args])
+        cases = []
+        if os.path.exists(report):
+            cases = ElementTree.parse(report).getroot().findall("testcase")
+
+    failed = [c.get("name") for c in cases if c.get("status") == "fail"]
+    skipped = [name for case in cases for name in skips_of(case)]
+    passed = sum(1 for c in cases if c.get("status") == "run")
+    expected = expected_skips(step)
+    unexpected = []
+    for name in skipped:
+        reason = next((reason for pattern, reason in expected.items()
+                       if fnmatch.fnmatchcase(name, pattern)), None)
+        print(f"{step}: skipped {name}: " + (f"expected ({reason})" if reason else "NOT EXPECTED"))
+        if reason is None:
+            unexpected.append(name)
+    counts = f"{step}: {passed} passed, {len(failed)} failed, {len(skipped)} skipped"
+    print(counts)
+    # The test command gathers every step's line, to repeat them at its end.
+    if os.environ.get("SPIRELLE_STEP_COUNTS"):
+        with open(os.environ["SPIRELLE_STEP_COUNTS"], "a") as gathered:
+            print(counts, file=gathered)
+    if unexpected:
+        print(f"{step}: FAILED: {len(unexpected)} skip(s) that tests/expected_skips.txt does not "
+              f"list: {', '.join(unexpected)}")
+    if status != 0 or unexpected or not cases:
+        sys.exit(status or 1)
+
+
+if __name__ == "__main__":
+    main()
