@@ -234,8 +234,8 @@ TEST(StarField, EachStarIsTheSameWhateverTheCount)
 
 namespace {
 // Where the library is glibc, the model must agree with the plain formulas to the bit (at
-// these ticks: glibc's pow rounds a few radii the other way, which moves a star at some 10
-// ticks in 2^32). The x87 build is meant to be these formulas with its own library. Sine and
+// these ticks: glibc's pow rounds a few radii the other way, which moves each of 19 stars
+// by a float step at 1 to 17 of the 2^32 ticks). The x87 build is meant to be these formulas with its own library. Sine and
 // cosine stay separate calls, through pointers the compiler cannot see through.
 std::vector<Vertex> plainStars(std::int32_t tick, float spinRate)
 {
