@@ -25,8 +25,17 @@ fi
 
 scripts/deps.sh test
 jobs=$(nproc)
-export SPIRELLE_STEP_COUNTS=$PWD/build-step-counts.txt
+mkdir -p build
+export SPIRELLE_STEP_COUNTS=$PWD/build/test-step-counts.txt
 rm -f "$SPIRELLE_STEP_COUNTS"
+
+durations=()
+timed() {
+  local name=$1 started=$SECONDS
+  shift
+  "$@"
+  durations+=("$name $((SECONDS - started)) s")
+}
 
 desktop() {
   local step=$1 dir=$2
@@ -35,15 +44,16 @@ desktop() {
   cmake --build "$dir" -j "$jobs"
   scripts/ctest-step.py "$step" --test-dir "$dir" --output-on-failure
 }
-desktop desktop build
-desktop sanitize build-sanitize -DSPIRELLE_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+timed desktop desktop desktop build
+timed sanitize desktop sanitize build-sanitize -DSPIRELLE_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-scripts/build-windows.sh --test-if-native
+timed windows scripts/build-windows.sh --test-if-native
 
-scripts/build-web.sh --test
+timed web scripts/build-web.sh --test
 
 echo
-echo "The test command's steps:"
+echo "The test command's steps, building included: $(IFS=,; echo "${durations[*]}" | sed 's/,/, /g')"
 cat "$SPIRELLE_STEP_COUNTS"
 awk '{ passed += $2; failed += $4; skipped += $6 }
      END { printf "total: %d passed, %d failed, %d skipped\n", passed, failed, skipped }' \
