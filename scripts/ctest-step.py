@@ -39,17 +39,14 @@ def expected_skips(step):
 def skips_of(case):
     """What one CTest test skipped: the tests inside it that said so, or else itself."""
     name, output = case.get("name"), case.findtext("system-out") or ""
-    inner = set(GTEST_SKIP.findall(output))
-    inner |= {f"{cls}.{test}" for test, cls in UNITTEST_SKIP.findall(output)}
+    unittest_skips = UNITTEST_SKIP.findall(output)
+    inner = set(GTEST_SKIP.findall(output)) | {f"{cls}.{test}" for test, cls in unittest_skips}
     # A GoogleTest test that CTest runs on its own carries the test's name.
     named = {name if name.endswith(test) else f"{name}/{test}" for test in inner}
-    unnamed = sum(int(n) for n in UNITTEST_SKIPS.findall(output)) - len(
-        UNITTEST_SKIP.findall(output))
-    named |= {f"{name}/(a skip not named in its output, {i + 1})" for i in range(max(0, unnamed))}
+    unnamed = sum(int(n) for n in UNITTEST_SKIPS.findall(output)) - len(unittest_skips)
+    named |= {f"{name}/(a skip not named in its output, {i + 1})" for i in range(unnamed)}
     skipped_whole = case.get("status") in ("notrun", "disabled") or case.find("skipped") is not None
-    if skipped_whole and not named:
-        named = {name}
-    return sorted(named)
+    return sorted(named or ({name} if skipped_whole else set()))
 
 
 def main():

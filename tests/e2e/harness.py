@@ -4,6 +4,7 @@ Used by the end-to-end tests in this folder and by bench/frame_rate.py."""
 import argparse
 import contextlib
 import ctypes
+import functools
 import os
 import random
 import re
@@ -88,9 +89,9 @@ class _Event(ctypes.Union):
     _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]  # XEvent's size
 
 
-def send_settle_request(display, window, number):
-    """Sends the viewer's window a settle request. It is queued behind every input event that X
-    has generated so far: each xdotool run has ended, and so been answered, before this."""
+@functools.cache
+def _xlib():
+    """Xlib through ctypes, with the signatures of the calls a settle request makes."""
     xlib = ctypes.CDLL("libX11.so.6")
     xlib.XOpenDisplay.restype = ctypes.c_void_p
     xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -98,6 +99,13 @@ def send_settle_request(display, window, number):
                                 ctypes.POINTER(_Event)]
     xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
     xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    return xlib
+
+
+def send_settle_request(display, window, number):
+    """Sends the viewer's window a settle request. It is queued behind every input event that X
+    has generated so far: each xdotool run has ended, and so been answered, before this."""
+    xlib = _xlib()
     connection = xlib.XOpenDisplay(display.encode())
     if not connection:
         raise RuntimeError(f"cannot open X display {display}")

@@ -119,6 +119,7 @@ class Page(unittest.TestCase):
             self.addCleanup(server.shutdown)
         self.browser = chromium(webgl)
         self.addCleanup(self.browser.quit)
+        self.browser.set_script_timeout(30)  # bounds the waits on animation frames
         if phone:
             self.browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
                 "width": 360, "height": 740, "deviceScaleFactor": 1, "mobile": True})
@@ -141,7 +142,6 @@ class Page(unittest.TestCase):
         """Returns after the next animation frame. WebDriver's input has been handled when its
         call returns, and a redisplay it asked for was asked before this frame, so the frame
         has drawn it."""
-        self.browser.set_script_timeout(30)
         self.browser.execute_async_script("requestAnimationFrame(() => arguments[0]())")
 
     def assert_paused(self):
@@ -328,7 +328,6 @@ class Page(unittest.TestCase):
 
     def test_after_one_visit_it_loads_and_runs_offline(self):
         server = self.open(program=os.path.join(SITE["site"], "spirelle.js"))
-        self.browser.set_script_timeout(30)
         self.browser.execute_async_script(
             "navigator.serviceWorker.ready.then(() => arguments[0]())")
         server.shutdown()
