@@ -1,6 +1,7 @@
 // The floor of the page's frame, for bench/web_frame_rate.py: the same stars each frame,
 // written into one array, uploaded and drawn by one WebGL call, with no matrix stack, no
-// vertex calls and no error check. It links WebGL as Emscripten offers it, without web/.
+// vertex calls and no error check. It links WebGL as Emscripten offers it, without web/'s
+// layer, and steps once a frame as the page does (web/glut_frames.js).
 #define GL_GLEXT_PROTOTYPES
 #include "star_field.h"
 #include "view_state.h"

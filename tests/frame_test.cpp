@@ -67,6 +67,7 @@ TEST(WebGlLayer, RefusedCallsReportDesktopErrorsFirstOneKept)
         {[] { glPointSize(-1.0f); }, GL_INVALID_VALUE},
         {[] { glPointSize(0.0f); }, GL_INVALID_VALUE},
         {[] { glClear(0x1); }, GL_INVALID_VALUE},
+        {[] { GLfloat values[16]; glGetFloatv(0x1234, values); }, GL_INVALID_ENUM},
     };
     for (const auto& refused : cases) {
         refused.call();
@@ -106,5 +107,27 @@ TEST(WebGlLayer, MatrixStacksHaveMesasDepths)
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_STACK_UNDERFLOW)) << mode;
     }
     glMatrixMode(GL_MODELVIEW);
+}
+// Desktop OpenGL (Mesa) rounds the angle in radians to float before taking its sine and
+// cosine: at 60 and 40 degrees each is then a unit in the last place from the sine and cosine
+// of the exact angle. The values are those Mesa gave.
+TEST(WebGlLayer, RotationsRoundTheAngleInRadiansToFloatAsMesaDoes)
+{
+    const struct {
+        GLfloat degrees, sine, cosine;
+    } angles[] = {{60.0f, 0x1.bb67bp-1f, 0x1.fffffep-2f}, {40.0f, 0x1.491b74p-1f, 0x1.8836fap-1f}};
+    for (const auto& angle : angles) {
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glRotatef(angle.degrees, 1.0f, 0.0f, 0.0f);
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        glPopMatrix();
+        EXPECT_EQ(m[6], angle.sine) << angle.degrees;
+        EXPECT_EQ(m[9], -angle.sine) << angle.degrees;
+        EXPECT_EQ(m[5], angle.cosine) << angle.degrees;
+        EXPECT_EQ(m[10], angle.cosine) << angle.degrees;
+    }
 }
 #endif

@@ -3,17 +3,20 @@
 // memory, and each glBegin/glEnd batch is one upload and one draw.
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <GL/glut.h>
 #include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
 #include <webgl/webgl1.h>  // WebGL as emscripten_gl*: the gl* names belong to this layer
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
 constexpr GLenum contextLost = 0x9242;      // CONTEXT_LOST_WEBGL
-constexpr double errorPollPeriod = 1000.0;  // ms between WebGL's own error checks
 constexpr double pi = 3.14159265358979323846;
 
 // Column-major, as OpenGL stores it: element (row, column) is at [column * 4 + row].
@@ -51,8 +54,12 @@ bool inBatch = false;
 GLfloat pointSize = 1.0f;
 std::array<GLfloat, 4> viewport = {};  // half width and height, then the centre, in pixels
 
+// What the program set in the context, to set again in a context the browser gives back.
+std::array<GLfloat, 4> clearColour = {};
+bool depthTest = false;
+std::optional<std::array<GLint, 4>> viewportBox;  // x, y, width, height once glViewport is called
+
 GLenum pendingError = GL_NO_ERROR;
-double lastPoll = -errorPollPeriod;
 
 // As desktop OpenGL does, the first error is kept until glGetError reads it.
 void record(GLenum error)
@@ -86,6 +93,7 @@ struct Pipeline {
     GLint matrix = -1;
     GLint pointSize = -1;
     GLint viewport = -1;
+    GLsizeiptr bufferBytes = 0;  // the vertex buffer's size, grown as batches need
 };
 
 GLuint compile(GLenum type, const char* source)
@@ -96,43 +104,81 @@ GLuint compile(GLenum type, const char* source)
     return shader;
 }
 
-const Pipeline& pipeline()
+Pipeline make()
 {
-    static const Pipeline made = [] {
-        const GLuint program = emscripten_glCreateProgram();
-        emscripten_glAttachShader(program, compile(GL_VERTEX_SHADER, R"(
-            attribute vec3 position;
-            uniform mat4 matrix;
-            uniform float pointSize;
-            uniform vec4 viewport;  // half width and height, then the centre, in pixels
-            void main() {
-                vec4 clip = matrix * vec4(position, 1.0);
-                vec2 window = clip.xy / clip.w * viewport.xy + viewport.zw;
-                vec2 centre = floor(window + 1.0 / 512.0) + 0.5;
-                gl_Position = vec4((centre - viewport.zw) / viewport.xy * clip.w, clip.zw);
-                gl_PointSize = pointSize;
-            })"));
-        emscripten_glAttachShader(program, compile(GL_FRAGMENT_SHADER, R"(
-            precision mediump float;
-            void main() { gl_FragColor = vec4(1.0); })"));
-        emscripten_glBindAttribLocation(program, 0, "position");
-        emscripten_glLinkProgram(program);
-        emscripten_glUseProgram(program);
-        GLuint buffer = 0;
-        emscripten_glGenBuffers(1, &buffer);
-        emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        emscripten_glEnableVertexAttribArray(0);
-        emscripten_glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
-        if (viewport[0] == 0.0f) {  // no glViewport yet: the context's own, the canvas
-            GLint initial[4] = {};
-            emscripten_glGetIntegerv(GL_VIEWPORT, initial);
-            keepViewport(initial[0], initial[1], initial[2], initial[3]);
-        }
-        return Pipeline{emscripten_glGetUniformLocation(program, "matrix"),
-                        emscripten_glGetUniformLocation(program, "pointSize"),
-                        emscripten_glGetUniformLocation(program, "viewport")};
+    const GLuint program = emscripten_glCreateProgram();
+    emscripten_glAttachShader(program, compile(GL_VERTEX_SHADER, R"(
+        attribute vec3 position;
+        uniform mat4 matrix;
+        uniform float pointSize;
+        uniform vec4 viewport;  // half width and height, then the centre, in pixels
+        void main() {
+            vec4 clip = matrix * vec4(position, 1.0);
+            vec2 window = clip.xy / clip.w * viewport.xy + viewport.zw;
+            vec2 centre = floor(window + 1.0 / 512.0) + 0.5;
+            gl_Position = vec4((centre - viewport.zw) / viewport.xy * clip.w, clip.zw);
+            gl_PointSize = pointSize;
+        })"));
+    emscripten_glAttachShader(program, compile(GL_FRAGMENT_SHADER, R"(
+        precision mediump float;
+        void main() { gl_FragColor = vec4(1.0); })"));
+    emscripten_glBindAttribLocation(program, 0, "position");
+    emscripten_glLinkProgram(program);
+    emscripten_glUseProgram(program);
+    GLuint buffer = 0;
+    emscripten_glGenBuffers(1, &buffer);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    emscripten_glEnableVertexAttribArray(0);
+    emscripten_glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
+    if (viewport[0] == 0.0f) {  // no glViewport yet: the context's own, the canvas
+        GLint initial[4] = {};
+        emscripten_glGetIntegerv(GL_VIEWPORT, initial);
+        keepViewport(initial[0], initial[1], initial[2], initial[3]);
+    }
+    return Pipeline{emscripten_glGetUniformLocation(program, "matrix"),
+                    emscripten_glGetUniformLocation(program, "pointSize"),
+                    emscripten_glGetUniformLocation(program, "viewport")};
+}
+
+std::optional<Pipeline> made;
+
+// Browsers take a WebGL context back under memory pressure or when a phone puts the page in
+// the background. Cancelling the loss lets the browser give it back; the program and buffer
+// are then made again and the context set as the program left it, so drawing carries on.
+// The loss is the one WebGL error the program hears of without asking WebGL (see glGetError).
+EM_BOOL keepLostContext(int, const void*, void*)
+{
+    record(contextLost);
+    return EM_TRUE;
+}
+
+EM_BOOL restoreContext(int, const void*, void*)
+{
+    made.reset();
+    emscripten_glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    if (depthTest) {
+        emscripten_glEnable(GL_DEPTH_TEST);
+    }
+    if (viewportBox) {
+        const auto [x, y, width, height] = *viewportBox;
+        emscripten_glViewport(x, y, width, height);
+    }
+    glutPostRedisplay();  // as a window shown again is drawn again
+    return EM_TRUE;
+}
+
+Pipeline& pipeline()
+{
+    static const bool watching = [] {
+        emscripten_set_webglcontextlost_callback("#canvas", nullptr, EM_FALSE, keepLostContext);
+        emscripten_set_webglcontextrestored_callback("#canvas", nullptr, EM_FALSE, restoreContext);
+        return true;
     }();
-    return made;
+    static_cast<void>(watching);
+    if (!made) {
+        made = make();
+    }
+    return *made;
 }
 }  // namespace
 
@@ -141,6 +187,7 @@ void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha)
 {
     if (outsideBatch()) {
         emscripten_glClearColor(red, green, blue, alpha);
+        clearColour = {red, green, blue, alpha};
     }
 }
 
@@ -169,6 +216,7 @@ void glEnable(GLenum capability)
         return;
     }
     emscripten_glEnable(capability);
+    depthTest = true;
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
@@ -181,6 +229,7 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
         return;
     }
     emscripten_glViewport(x, y, width, height);
+    viewportBox = {x, y, width, height};
     keepViewport(x, y, width, height);
 }
 
@@ -199,6 +248,23 @@ void glMatrixMode(GLenum mode)
     case GL_TEXTURE: current = &stacks[2]; break;
     default: record(GL_INVALID_ENUM);
     }
+}
+
+// The matrices at the top of their stacks, column by column, as desktop OpenGL gives them.
+void glGetFloatv(GLenum name, GLfloat* values)
+{
+    if (!outsideBatch()) {
+        return;
+    }
+    const MatrixStack* stack = name == GL_MODELVIEW_MATRIX    ? &stacks[0]
+                               : name == GL_PROJECTION_MATRIX ? &stacks[1]
+                               : name == GL_TEXTURE_MATRIX    ? &stacks[2]
+                                                              : nullptr;
+    if (stack == nullptr) {
+        record(GL_INVALID_ENUM);
+        return;
+    }
+    std::copy(stack->entries.back().begin(), stack->entries.back().end(), values);
 }
 
 void glLoadIdentity()
@@ -246,16 +312,19 @@ void glScalef(GLfloat x, GLfloat y, GLfloat z)
     }
 }
 
-// Sine and cosine in double, each rounded once to float. About a coordinate axis the other
-// elements stay exact, as in Mesa; about any other axis, the axis is normalised first.
+// As Mesa does, the angle in radians is rounded to float before its sine and cosine are
+// taken, each rounded once to float. Mesa takes them with the C library's sinf and cosf, which
+// glibc rounds otherwise for about one whole degree in forty: those elements then differ by
+// one unit in the last place. About a coordinate axis the other elements stay exact, as in
+// Mesa; about any other axis, the axis is normalised first.
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
     if (!outsideBatch() || angle == 0.0f) {
         return;
     }
-    const double radians = angle * pi / 180.0;
-    const auto s = static_cast<GLfloat>(std::sin(radians));
-    const auto c = static_cast<GLfloat>(std::cos(radians));
+    const auto radians = static_cast<GLfloat>(angle * pi / 180.0);
+    const auto s = static_cast<GLfloat>(std::sin(static_cast<double>(radians)));
+    const auto c = static_cast<GLfloat>(std::cos(static_cast<double>(radians)));
     Matrix m = identity;
     auto at = [&m](int row, int column) -> GLfloat& { return m[column * 4 + row]; };
     auto place = [&](int a, int b, GLfloat sign) {  // the rotation in the plane of axes a, b
@@ -335,19 +404,33 @@ void glEnd()
     if (batch.empty()) {
         return;
     }
-    const Pipeline& drawing = pipeline();
+    Pipeline& drawing = pipeline();
     const Matrix transform = multiply(stacks[1].top(), stacks[0].top());
     emscripten_glUniformMatrix4fv(drawing.matrix, 1, GL_FALSE, transform.data());
     emscripten_glUniform1f(drawing.pointSize, pointSize);
     emscripten_glUniform4fv(drawing.viewport, 1, viewport.data());
-    emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex)),
-                            batch.data(), GL_STREAM_DRAW);
+    // Only making the buffer larger can run out of memory: that one call is checked at once.
+    const auto bytes = static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex));
+    if (bytes > drawing.bufferBytes) {
+        emscripten_glBufferData(GL_ARRAY_BUFFER, bytes, batch.data(), GL_STREAM_DRAW);
+        const GLenum error = emscripten_glGetError();
+        if (error != GL_NO_ERROR) {
+            record(error);
+            batch.clear();
+            return;
+        }
+        drawing.bufferBytes = bytes;
+    } else {
+        emscripten_glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, batch.data());
+    }
     emscripten_glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(batch.size()));
     batch.clear();
 }
 
-// The layer's own error first. WebGL's getError waits for the GPU to finish the frame, so
-// WebGL is asked at most once a second; a lost context or lack of memory shows within that.
+// The first error recorded since the last call. WebGL's getError waits for the GPU to finish
+// every command before it: asked even once a second, it took a third of the main thread's time
+// in Chromium. So WebGL is asked only right after the one call that can fail by running out
+// of memory, and a lost context is recorded when the browser reports it.
 GLenum glGetError()
 {
     if (!outsideBatch()) {
@@ -355,15 +438,7 @@ GLenum glGetError()
     }
     const GLenum error = pendingError;
     pendingError = GL_NO_ERROR;
-    if (error != GL_NO_ERROR) {
-        return error;
-    }
-    const double now = emscripten_get_now();
-    if (now - lastPoll < errorPollPeriod || emscripten_webgl_get_current_context() == 0) {
-        return GL_NO_ERROR;
-    }
-    lastPoll = now;
-    return emscripten_glGetError();
+    return error;
 }
 
 // GLU's perspective, computed in double as GLU does, then multiplied on in single precision.

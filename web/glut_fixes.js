@@ -28,14 +28,53 @@ GLUT.onMousemove = function (event) {
   }
 };
 
+function fullScreenElement() {
+  return document.fullscreenElement || document.webkitFullscreenElement || null;
+}
+
+// In full screen the canvas's drawing buffer is its size in device pixels, and GLUT's reshape
+// hears of it as of a resized window: the disc stays round and a star stays one device pixel.
+// Out of it, the canvas is the 480 x 240 window again, however the page scales it.
+function fitCanvas() {
+  var canvas = Module["canvas"];
+  var width = GLUT.initWindowWidth, height = GLUT.initWindowHeight;
+  if (fullScreenElement() === canvas) {
+    var box = canvas.getBoundingClientRect();
+    width = Math.round(box.width * window.devicePixelRatio);
+    height = Math.round(box.height * window.devicePixelRatio);
+  }
+  if ((width == canvas.width && height == canvas.height) || !width || !height) return;
+  Browser.setCanvasSize(width, height, true);
+  if (GLUT.reshapeFunc) getWasmTableEntry(GLUT.reshapeFunc)(width, height);
+  _glutPostRedisplay();
+}
+["fullscreenchange", "webkitfullscreenchange"].forEach(function (type) {
+  document.addEventListener(type, fitCanvas);
+});
+window.addEventListener("resize", fitCanvas);  // a phone turned while in full screen
+Module["fullScreen"] = function () {
+  var canvas = Module["canvas"];
+  var enter = canvas.requestFullscreen || canvas.webkitRequestFullscreen;
+  var entering = enter && enter.call(canvas);
+  if (entering && entering.catch) {
+    entering.catch(function (error) { console.warn("Full screen was refused: " + error); });
+  }
+};
+
 // Escape's exit() ends the runtime by throwing from inside the key handler; the page has
 // been told through Module.onExit, so the throw stops here instead of reaching the console.
 // GLUT would also take Tab, and Enter and Space meant for a focused button of the page, and
 // stop the browser acting on them: those stay the browser's (the viewer ignores Tab and Enter).
+// In full screen, Escape leaves full screen, as browsers make it do; where the browser passes
+// the key on to the page as well, it leaves full screen here too, and does not quit.
 var glutKeydown = GLUT.onKeydown;
 GLUT.onKeydown = function (event) {
   var onButton = event.target instanceof HTMLButtonElement;
   if (event.keyCode == 9 || (onButton && (event.keyCode == 13 || event.keyCode == 32))) return;
+  if (event.keyCode == 27 && fullScreenElement()) {
+    (document.exitFullscreen || document.webkitExitFullscreen).call(document);
+    return;
+  }
   try {
     glutKeydown(event);
   } catch (error) {

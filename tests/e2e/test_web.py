@@ -34,6 +34,9 @@ const clear = Module.ctx.clear.bind(Module.ctx);
 Module.ctx.clear = function (mask) { window.spirelleFrames++; return clear(mask); };
 """
 
+# The extension is kept, to give the context back: a lost context no longer hands it out.
+LOSE_CONTEXT = "window.losing = Module.ctx.getExtension('WEBGL_lose_context'); losing.loseContext()"
+
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
@@ -60,10 +63,10 @@ def site_for(program, page_folder):
 
 def desktop_views(build):
     """The desktop viewer's pixels and view state: paused at start-up, zoomed out by 100
-    presses of Up, then turned by a diagonal drag."""
-    COUNTER["path"] = os.path.join(build, "bench", "libframecount.so")
+    presses of Up, then turned by a diagonal drag; and the matrices of that last frame."""
     with Xvfb() as xvfb:
-        viewer = Viewer(xvfb, os.path.join(build, "tests", "spirelle_probe"))
+        viewer = Viewer(xvfb, os.path.join(build, "tests", "spirelle_probe"),
+                        preload=os.path.join(build, "bench", "libglspy.so"))
         try:
             viewer.keys("space")
             viewer.assert_paused()
@@ -73,11 +76,12 @@ def desktop_views(build):
             viewer.drag(1, [(240, 120), (260, 150), (280, 180)])
             views.append(viewer.settled_screenshot().pixels)
             viewer.quit()
+            matrices = {name: viewer.report()[name] for name in ("modelview", "projection")}
         finally:
             viewer.close()
     state = state_of(viewer.stderr)
     first = dict(state, zoom=1.0, angleX=0.0, angleY=0.0)
-    return zip(views, (first, dict(first, zoom=state["zoom"]), state))
+    return list(zip(views, (first, dict(first, zoom=state["zoom"]), state))), matrices
 
 
 def chromium(webgl=True):
@@ -134,6 +138,21 @@ class Page(unittest.TestCase):
     def frames(self):
         return self.browser.execute_script("return window.spirelleFrames")
 
+    def ticks_and_frames(self):
+        """The probe's tick and the frames drawn, read together between two frames."""
+        tick, frames = self.browser.execute_script(
+            "return [Module.UTF8ToString(Module._spirelleState()), window.spirelleFrames]")
+        return state_of(tick)["tick"], frames
+
+    def set_view(self, state):
+        self.browser.execute_script("Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
+            state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"]))
+
+    def matrices(self):
+        """The probe's model-view and projection at its last glBegin, in hex."""
+        return dict(line.split(None, 1) for line in self.browser.execute_script(
+            "return Module.UTF8ToString(Module._spirelleMatrices())").splitlines())
+
     def await_frames(self, count, timeout=10):
         WebDriverWait(self.browser, timeout).until(lambda _: self.frames() >= count,
                                                    "%d frames awaited" % count)
@@ -184,7 +203,8 @@ class Page(unittest.TestCase):
         self.assertTrue(icon.endswith("favicon.png"))
         self.assertEqual(self.canvas().size, {"width": 480, "height": 240})
         self.assertEqual([b.accessible_name for b in self.browser.find_elements(By.TAG_NAME, "button")],
-                         ["Zoom out", "Zoom in", "Slower", "Faster", "Pause or resume", "Quit"])
+                         ["Zoom out", "Zoom in", "Slower", "Faster", "Pause or resume", "Quit",
+                          "Full screen"])
         self.press(Keys.SPACE)
         self.assert_paused()
         still = self.capture()
@@ -214,14 +234,12 @@ class Page(unittest.TestCase):
     def test_the_canvas_shows_the_desktop_pixels_for_the_same_view(self):
         if not os.path.exists(os.path.join(SITE["desktop_build"], "tests", "spirelle_probe")):
             self.skipTest("no desktop test build in " + SITE["desktop_build"])
-        views = list(desktop_views(SITE["desktop_build"]))
+        views, matrices = desktop_views(SITE["desktop_build"])
         self.open(program=SITE["probe"])
         self.press(Keys.SPACE)
         self.assert_paused()
         for desktop, state in views:
-            self.browser.execute_script(
-                "Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
-                    state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"]))
+            self.set_view(state)
             canvas = self.settled_capture().tobytes()
             differ = [(i // 3 % 480, i // 3 // 480) for i in range(0, len(canvas), 3)
                       if canvas[i:i + 3] != desktop[i:i + 3]]
@@ -229,24 +247,98 @@ class Page(unittest.TestCase):
             # A star within a rounding error of a pixel's edge may land beside the desktop's:
             # two pixels each, 0 to 2 stars a frame when measured.
             self.assertLessEqual(len(differ), 20, "the canvas differs from the desktop at %s" % differ[:5])
+        # The last view's matrices, as the layer holds them and as desktop OpenGL did: equal
+        # element by element, or a star near the eye could be clipped on one and not the other.
+        for name, drawn in self.matrices().items():
+            self.assertEqual([float.fromhex(v) for v in drawn.split()],
+                             [float.fromhex(v) for v in matrices[name].split()], name)
 
     def test_gl_errors_reach_the_console_area(self):
-        self.open()
-        # An invalid enumerant left pending in the context is reported by the next frame.
-        self.browser.execute_script("Module.ctx.enable(0x1234)")
+        self.open(program=SITE["probe"])
+        # A call the layer refuses leaves an invalid enumerant for the next frame to report.
+        self.browser.execute_script("Module._spirelleRefusedCall()")
         area = self.browser.find_element(By.ID, "console")
         WebDriverWait(self.browser, 10).until(lambda _: area.text)
         self.assertEqual(area.text.splitlines(), ["GL Error invalid enumerant (0x500) at line 82"])
         # A lost context is one line in the console area and one on the page, not one a frame.
-        self.browser.execute_script("Module.ctx.getExtension('WEBGL_lose_context').loseContext()")
+        self.browser.execute_script(LOSE_CONTEXT)
         WebDriverWait(self.browser, 10).until(lambda _: len(area.text.splitlines()) > 1)
-        # No second line: WebGL is asked once a second, so a frame drawn a second after the
-        # first line has asked again. Only time can show that nothing more comes.
-        self.browser.execute_async_script(
-            "setTimeout(() => requestAnimationFrame(() => arguments[0]()), 1000)")
-        self.settle()
+        self.await_frames(self.frames() + 3)
         self.assertEqual(area.text.splitlines()[1:], ["GL Error context lost (0x9242) at line 82"])
-        self.assertIn("Reload the page", self.status())
+        self.assertIn("reload the page", self.status())  # should the context never come back
+        # Given back, it draws again, and the page says nothing more.
+        drawn = self.frames()
+        self.browser.execute_script("losing.restoreContext()")
+        WebDriverWait(self.browser, 10).until(lambda _: not self.status(), "the status line stays")
+        self.await_frames(drawn + 2)
+        self.assertTrue(self.canvas().is_displayed())
+        self.assertEqual(len(area.text.splitlines()), 2)
+        self.assertEqual(self.errors(), [])
+
+    def test_a_lost_context_comes_back_with_the_same_galaxy(self):
+        self.open(program=SITE["probe"])
+        self.drag(3, 10, 5)
+        self.press(Keys.ARROW_UP, Keys.ARROW_RIGHT, Keys.SPACE)
+        self.assert_paused()
+        before, picture = self.state(), self.capture()
+        self.browser.execute_script(LOSE_CONTEXT)
+        WebDriverWait(self.browser, 10).until(lambda _: "took back" in self.status())
+        self.browser.execute_script("losing.restoreContext()")
+        WebDriverWait(self.browser, 10).until(lambda _: not self.status(), "the status line stays")
+        self.assertEqual(self.state(), before)
+        self.assertEqual(self.settled_capture(), picture)
+
+    def test_one_step_per_frame_drawn_and_none_while_hidden(self):
+        self.open(program=SITE["probe"])
+        # Pausing and resuming at once, again and again, leaves one step a frame.
+        self.browser.execute_script("for (var i = 0; i < 5; i++) { Module.pressKey(32); Module.pressKey(32); }")
+        tick, drawn = self.ticks_and_frames()
+        time.sleep(3)
+        ticks, frames = (now - then for now, then in zip(self.ticks_and_frames(), (tick, drawn)))
+        self.assertGreater(frames, 10)
+        self.assertLessEqual(abs(ticks - frames), 1, "%d ticks in %d frames" % (ticks, frames))
+        # A tab opened over the page hides it; each change of visibility records where it was.
+        self.browser.execute_script("""
+            window.seen = [];
+            document.addEventListener("visibilitychange", () => seen.push([document.visibilityState,
+                Module.UTF8ToString(Module._spirelleState()), window.spirelleFrames]));""")
+        page = self.browser.current_window_handle
+        self.browser.switch_to.new_window("tab")
+        time.sleep(1.5)
+        self.browser.close()
+        self.browser.switch_to.window(page)
+        seen = self.browser.execute_script("return seen")
+        self.assertEqual([visibility for visibility, *_ in seen], ["hidden", "visible"])
+        (_, hidden, hidden_frames), (_, shown, shown_frames) = seen
+        self.assertEqual((state_of(shown)["tick"], shown_frames),
+                         (state_of(hidden)["tick"], hidden_frames), "it ran while hidden")
+
+    def test_full_screen_fills_the_screen_with_a_round_disc_and_escape_leaves_it(self):
+        self.open(program=SITE["probe"])
+        self.press(Keys.SPACE)
+        self.assert_paused()
+        self.set_view(dict(self.state(), zoom=0.25))
+        windowed = self.settled_capture()
+        self.browser.find_element(By.ID, "full-screen").click()
+        size = ("return [Module.canvas.width, Module.canvas.height, Math.round(innerWidth * "
+                "devicePixelRatio), Math.round(innerHeight * devicePixelRatio)]")
+        WebDriverWait(self.browser, 10).until(
+            lambda _: self.browser.execute_script(size)[:2] == self.browser.execute_script(size)[2:])
+        width, height = self.browser.execute_script(size)[:2]
+        self.assertTrue(width > 480 and height > 240, (width, height))
+        self.settle()
+        # The disc, of radius 7.1 at a quarter size, as wide as it is high, and as high as a
+        # 50-degree view of 2.8 units either side of the centre makes it.
+        left, top, right, bottom = Image.open(io.BytesIO(
+            self.browser.get_screenshot_as_png())).convert("L").getbbox()
+        self.assertAlmostEqual((right - left) / (bottom - top), 1, delta=0.03)
+        self.assertAlmostEqual((bottom - top) / height, 7.1 * 0.25 / 2.8, delta=0.05)
+        self.press(Keys.ESCAPE)
+        WebDriverWait(self.browser, 10).until(
+            lambda _: self.browser.execute_script("return !document.fullscreenElement"))
+        self.assertEqual(self.browser.execute_script(size)[:2], [480, 240])
+        self.assertEqual(self.settled_capture(), windowed)
+        self.assertIsNone(self.browser.find_element(By.TAG_NAME, "body").get_attribute("data-exit-status"))
         self.assertEqual(self.errors(), [])
 
     def test_escape_ends_the_program_with_status_zero(self):
