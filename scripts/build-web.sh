@@ -2,7 +2,8 @@
 # Builds Spirelle for the browser with Debian's Emscripten, from the same app/, model/ and
 # numerics/ sources: build-web/ then holds index.html, spirelle.js and spirelle.wasm, a
 # static folder that any web server can serve (scripts/serve-web.sh does so on localhost).
-# With --test it also runs the unit tests under Node and the page in headless Chromium.
+# With --test it also runs the unit tests under Node and the page in headless Chromium, in
+# WebKitGTK's MiniBrowser and (a smoke set) in Firefox.
 # Usage: scripts/build-web.sh [--test]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,4 +50,19 @@ scripts/deps.sh web-test >"$log" 2>&1 ||
   fail "could not install Chromium, its WebDriver and Selenium for the browser tests"
 command -v chromium >/dev/null || fail "Chromium is missing (apt-get install chromium)"
 command -v chromedriver >/dev/null || fail "ChromeDriver is missing (apt-get install chromium-driver)"
+scripts/deps.sh web-engines >"$log" 2>&1 ||
+  fail "could not install WebKitGTK's WebDriver and Firefox for the browser tests"
+# puppeteer-core drives Firefox; 24.x is the last to run on Node 18 and 20. At most three
+# tries, each bounded, with pauses of 10 and 20 seconds.
+puppeteer=24.43.1
+if ! grep -qs "\"version\": \"$puppeteer\"" "$work/npm/node_modules/puppeteer-core/package.json"; then
+  command -v npm >/dev/null || fail "npm is missing, which installs puppeteer-core for Firefox"
+  echo "Installing puppeteer-core $puppeteer from npm"
+  for pause in 10 20 0; do
+    timeout 300 npm install --prefix "$work/npm" --no-audit --no-fund --loglevel=error \
+      "puppeteer-core@$puppeteer" >"$log" 2>&1 && break
+    [ "$pause" -eq 0 ] && fail "could not install puppeteer-core $puppeteer from npm"
+    sleep "$pause"
+  done
+fi
 scripts/ctest-step.py web --test-dir "$work" --output-on-failure

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
-# Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test
+# Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines
 # (only missing packages are installed; nothing runs when none is missing)
 set -euo pipefail
 
@@ -15,6 +15,9 @@ wine=(wine wine64 wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
 # Debian's Chromium through its WebDriver with Selenium.
 web=(emscripten node-acorn cmake make python3 libgtest-dev)
 web_test=(chromium chromium-driver python3-selenium python3-pil)
+# The other two engines: WebKitGTK's MiniBrowser through its WebDriver, and Firefox, which
+# puppeteer-core (from npm, by scripts/web-engines.sh) drives over WebDriver BiDi.
+web_engines=(webkit2gtk-driver firefox-esr xvfb python3-selenium python3-pil)
 declare -a want
 case "${1:-test}" in
   run)   want=("${build[@]}" "${run[@]}") ;;
@@ -25,7 +28,9 @@ case "${1:-test}" in
   emulate-i386) want=(qemu-user-static) ;;
   web) want=("${web[@]}") ;;
   web-test) want=("${web_test[@]}") ;;
-  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test" >&2; exit 2 ;;
+  web-engines) want=("${web_engines[@]}") ;;
+  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines" >&2
+     exit 2 ;;
 esac
 
 missing=()

@@ -1,13 +1,16 @@
 """The page in a real browser: build-web/ served on localhost, headless Chromium driven through
 its DevTools protocol by Selenium and ChromeDriver, with real key presses and drags."""
 import argparse
+import base64
 import functools
 import http.server
 import io
+import json
 import math
 import os
 import random
 import shutil
+import subprocess
 import sys
 import tempfile
 import threading
@@ -16,6 +19,7 @@ import unittest
 
 from PIL import Image
 from selenium import webdriver
+from selenium.common.exceptions import JavascriptException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
@@ -23,8 +27,10 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
 from harness import (COUNTER, Viewer, Xvfb, assert_draws_nothing, replayable_seed,  # noqa: E402
                      run_suite, state_of)
+from star_vectors import f32  # noqa: E402
 
 SITE = {}
 # The page's frames: each frame begins with the program's one glClear.
@@ -36,6 +42,34 @@ Module.ctx.clear = function (mask) { window.spirelleFrames++; return clear(mask)
 
 # The extension is kept, to give the context back: a lost context no longer hands it out.
 LOSE_CONTEXT = "window.losing = Module.ctx.getExtension('WEBGL_lose_context'); losing.loseContext()"
+
+# Errors the page reports from its first frame on, for a browser whose driver has no log.
+COLLECT_ERRORS = """
+window.spirelleErrors = [];
+window.addEventListener("error", (event) => spirelleErrors.push(String(event.message)));
+window.addEventListener("unhandledrejection", (event) => spirelleErrors.push(String(event.reason)));
+const logError = console.error.bind(console);
+console.error = function (...args) { spirelleErrors.push(args.join(" ")); logError(...args); };
+"""
+# Calls back with the width, height and RGBA rows of the next frame drawn, once it is drawn;
+# the test build is asked to draw one.
+READ_NEXT_FRAME = """
+const done = arguments[0], gl = Module.ctx, draw = gl.drawArrays;
+gl.drawArrays = function (...args) {
+  draw.apply(gl, args);
+  gl.drawArrays = draw;
+  const width = gl.drawingBufferWidth, height = gl.drawingBufferHeight;
+  const pixels = new Uint8Array(width * height * 4);
+  gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+  let text = "";
+  for (let i = 0; i < pixels.length; i += 0x8000) {
+    text += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
+  }
+  done([width, height, btoa(text)]);
+};
+if (Module._spirelleRedraw) Module._spirelleRedraw();
+"""
+MINIBROWSER = "/usr/lib/%s-linux-gnu/webkit2gtk-4.1/MiniBrowser" % os.uname().machine
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -114,6 +148,9 @@ class Page(unittest.TestCase):
     def tearDownClass(cls):
         cls.server.shutdown()
 
+    def start_browser(self, webgl):
+        return chromium(webgl)
+
     def open(self, webgl=True, program=None, phone=False):
         """The page in a new browser, with the given build's program instead of its own; on a
         360 x 740 phone screen with touch if asked. Returns the server of the program's page."""
@@ -121,7 +158,7 @@ class Page(unittest.TestCase):
         if program:
             server = serve(site_for(program, SITE["site"]))
             self.addCleanup(server.shutdown)
-        self.browser = chromium(webgl)
+        self.browser = self.start_browser(webgl)
         self.addCleanup(self.browser.quit)
         self.browser.set_script_timeout(30)  # bounds the waits on animation frames
         if phone:
@@ -131,8 +168,9 @@ class Page(unittest.TestCase):
         self.browser.get("http://127.0.0.1:%d/" % server.server_address[1] if server else self.address)
         if webgl:
             # Running once the first frame is drawn: the canvas is no longer blank.
-            WebDriverWait(self.browser, 60).until(lambda _: self.capture().getbbox())
-            self.browser.execute_script(COUNT_FRAMES)
+            WebDriverWait(self.browser, 60, ignored_exceptions=(JavascriptException,)).until(
+                lambda _: self.capture().getbbox())
+            self.browser.execute_script(COUNT_FRAMES + COLLECT_ERRORS)
         return server
 
     def frames(self):
@@ -190,6 +228,8 @@ class Page(unittest.TestCase):
         actions.release().perform()
 
     def errors(self):
+        """What the page reported as errors: Chromium's log, which holds those from before the
+        page's first frame as well."""
         return [entry["message"] for entry in self.browser.get_log("browser")
                 if entry["level"] == "SEVERE"]
 
@@ -288,7 +328,7 @@ class Page(unittest.TestCase):
         self.assertEqual(self.state(), before)
         self.assertEqual(self.settled_capture(), picture)
 
-    def test_one_step_per_frame_drawn_and_none_while_hidden(self):
+    def test_one_step_per_frame_drawn(self):
         self.open(program=SITE["probe"])
         # Pausing and resuming at once, again and again, leaves one step a frame.
         self.browser.execute_script("for (var i = 0; i < 5; i++) { Module.pressKey(32); Module.pressKey(32); }")
@@ -297,6 +337,9 @@ class Page(unittest.TestCase):
         ticks, frames = (now - then for now, then in zip(self.ticks_and_frames(), (tick, drawn)))
         self.assertGreater(frames, 10)
         self.assertLessEqual(abs(ticks - frames), 1, "%d ticks in %d frames" % (ticks, frames))
+
+    def test_nothing_is_drawn_or_advanced_while_hidden(self):
+        self.open(program=SITE["probe"])
         # A tab opened over the page hides it; each change of visibility records where it was.
         self.browser.execute_script("""
             window.seen = [];
@@ -329,14 +372,13 @@ class Page(unittest.TestCase):
         self.settle()
         # The disc, of radius 7.1 at a quarter size, as wide as it is high, and as high as a
         # 50-degree view of 2.8 units either side of the centre makes it.
-        left, top, right, bottom = Image.open(io.BytesIO(
-            self.browser.get_screenshot_as_png())).convert("L").getbbox()
+        left, top, right, bottom = self.capture().getbbox()
         self.assertAlmostEqual((right - left) / (bottom - top), 1, delta=0.03)
         self.assertAlmostEqual((bottom - top) / height, 7.1 * 0.25 / 2.8, delta=0.05)
         self.press(Keys.ESCAPE)
         WebDriverWait(self.browser, 10).until(
-            lambda _: self.browser.execute_script("return !document.fullscreenElement"))
-        self.assertEqual(self.browser.execute_script(size)[:2], [480, 240])
+            lambda _: self.browser.execute_script("return !document.fullscreenElement") and
+            self.browser.execute_script(size)[:2] == [480, 240], "full screen stays")
         self.assertEqual(self.settled_capture(), windowed)
         self.assertIsNone(self.browser.find_element(By.TAG_NAME, "body").get_attribute("data-exit-status"))
         self.assertEqual(self.errors(), [])
@@ -425,7 +467,8 @@ class Page(unittest.TestCase):
         server.shutdown()
         server.server_close()
         self.browser.refresh()
-        WebDriverWait(self.browser, 60).until(lambda _: self.capture().getbbox())
+        WebDriverWait(self.browser, 60, ignored_exceptions=(JavascriptException,)).until(
+            lambda _: self.capture().getbbox())
         self.assertTrue(self.browser.execute_script("return !!navigator.serviceWorker.controller"))
 
     def test_without_webgl_the_page_says_it_needs_it(self):
@@ -457,11 +500,188 @@ class Page(unittest.TestCase):
         self.assertIsNone(self.browser.find_element(By.TAG_NAME, "body").get_attribute("data-exit-status"))
 
 
+class WebKitPage(Page):
+    """The same tests in WebKitGTK's own MiniBrowser, through its WebDriver, on a private X
+    server: the engine of every browser on an iPhone."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.xvfb = Xvfb()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.xvfb.close()
+        super().tearDownClass()
+
+    def start_browser(self, webgl):
+        options = webdriver.WebKitGTKOptions()
+        options.binary_location = MINIBROWSER
+        options.add_argument("--automation")
+        if not webgl:
+            options.add_argument("--enable-webgl=false")
+        display = os.environ.get("DISPLAY")
+        os.environ["DISPLAY"] = self.xvfb.display  # for the driver and the browser it starts
+        try:
+            return webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
+        finally:
+            os.environ.pop("DISPLAY")
+            if display is not None:
+                os.environ["DISPLAY"] = display
+
+    def open(self, webgl=True, program=None, phone=False):
+        """The page with the test build's program unless another is given: it can draw a
+        frame again to read it back, where another must be running."""
+        return super().open(webgl, program or SITE["probe"], phone)
+
+    def capture(self):
+        """The canvas as its next frame draws it, read back right after that frame's one draw:
+        WebKit's WebDriver photographs a page without its WebGL canvases."""
+        width, height, pixels = self.browser.execute_async_script(READ_NEXT_FRAME)
+        rows = base64.b64decode(pixels)
+        image = Image.frombytes("RGBA", (width, height), rows).convert("RGB")
+        return image.transpose(Image.Transpose.FLIP_TOP_BOTTOM)  # WebGL's rows go upwards
+
+    def errors(self):
+        """WebKit's driver keeps no log: what the page reported from its first frame on."""
+        return self.browser.execute_script("return window.spirelleErrors || []")
+
+    def test_on_a_phone_it_fits_turns_by_touch_and_its_buttons_press_keys(self):
+        self.skipTest("phone screens and touch are emulated through Chromium's DevTools protocol")
+
+    def test_nothing_is_drawn_or_advanced_while_hidden(self):
+        self.skipTest("WebKit's driver opens a new window, not a tab, and with no window manager "
+                      "on the private X server no window hides another")
+
+
+class Firefox:
+    """Debian's Firefox on a private X server, driven by puppeteer-core through
+    firefox_bridge.mjs, one JSON request and answer a line."""
+
+    def __init__(self, xvfb):
+        self.process = subprocess.Popen(
+            ["node", os.path.join(os.path.dirname(__file__), "firefox_bridge.mjs"),
+             SITE["puppeteer"], "/usr/bin/firefox-esr"],
+            env=xvfb.env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+
+    def call(self, op, **arguments):
+        self.process.stdin.write(json.dumps(dict(arguments, op=op)) + "\n")
+        self.process.stdin.flush()
+        answer = self.process.stdout.readline()
+        if not answer:
+            raise RuntimeError("Firefox's bridge ended")
+        answer = json.loads(answer)
+        if "error" in answer:
+            raise RuntimeError(answer["error"])
+        return answer["value"]
+
+    def evaluate(self, script):
+        return self.call("evaluate", script=script)
+
+    def close(self):
+        self.process.stdin.close()
+        try:
+            self.process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+
+
+class FirefoxPage(unittest.TestCase):
+    """The page's smoke set in Firefox (Gecko): start-up, the keys, a drag, pause, one step per
+    frame drawn, the desktop's pixels, and Escape."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.xvfb = Xvfb()
+        cls.server = serve(site_for(SITE["probe"], SITE["site"]))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.shutdown()
+        cls.xvfb.close()
+
+    def setUp(self):
+        self.firefox = Firefox(self.xvfb)
+        self.addCleanup(self.firefox.close)
+        self.firefox.call("goto", url="http://127.0.0.1:%d/" % self.server.server_address[1])
+        # Running once the first frame is drawn: then the frames are counted.
+        deadline = time.monotonic() + 60
+        while not self.firefox.evaluate("!!(window.Module && Module._spirelleState && "
+                                        "Module.ctx && Module.ctx.drawingBufferWidth)"):
+            self.assertLess(time.monotonic(), deadline, "the page did not start")
+            time.sleep(0.1)
+        self.firefox.evaluate("(() => {" + COUNT_FRAMES + COLLECT_ERRORS + "})()")
+
+    def state(self):
+        return state_of(self.firefox.evaluate("Module.UTF8ToString(Module._spirelleState())"))
+
+    def frames(self):
+        return self.firefox.evaluate("window.spirelleFrames")
+
+    def ticks_and_frames(self):
+        """The probe's tick and the frames drawn, read together between two frames."""
+        tick, frames = self.firefox.evaluate(
+            "[Module.UTF8ToString(Module._spirelleState()), window.spirelleFrames]")
+        return state_of(tick)["tick"], frames
+
+    def settle(self):
+        self.firefox.evaluate("new Promise((done) => requestAnimationFrame(() => done()))")
+
+    def canvas(self):
+        self.settle()
+        return Image.open(io.BytesIO(base64.b64decode(
+            self.firefox.call("screenshot", selector="#canvas")))).convert("RGB")
+
+    def test_keys_drag_pause_one_step_per_frame_and_escape(self):
+        tick, drawn = self.ticks_and_frames()
+        time.sleep(3)
+        ticks, frames = (now - then for now, then in zip(self.ticks_and_frames(), (tick, drawn)))
+        self.assertGreater(frames, 10)
+        self.assertLessEqual(abs(ticks - frames), 1, "%d ticks in %d frames" % (ticks, frames))
+        before = self.state()
+        self.firefox.call("keys", keys=["ArrowRight", "ArrowUp", " "])
+        after = self.state()
+        self.assertEqual(after["spinRate"], f32(f32(before["spinRate"]) + f32(0.001)))
+        self.assertEqual(after["zoom"], f32(f32(before["zoom"]) * f32(0.99)))
+        self.assertEqual(after["animating"], 0)
+        self.settle()
+        assert_draws_nothing(self.frames)
+        box = self.firefox.evaluate("(() => { const r = Module.canvas.getBoundingClientRect(); "
+                                    "return [r.left + 240, r.top + 120]; })()")
+        self.firefox.call("drag", points=[box, [box[0] + 10, box[1] + 5], [box[0] + 30, box[1] + 20]])
+        turned = self.state()
+        self.assertEqual((turned["angleY"], turned["angleX"]), (30.0, 20.0))
+        self.firefox.call("keys", keys=["Escape"])
+        deadline = time.monotonic() + 10
+        while self.firefox.evaluate("document.body.dataset.exitStatus") is None:
+            self.assertLess(time.monotonic(), deadline, "Escape did not end the program")
+            time.sleep(0.05)
+        self.assertEqual(self.firefox.evaluate("document.body.dataset.exitStatus"), "0")
+        self.assertEqual(self.firefox.evaluate("spirelleErrors"), [])
+
+    def test_the_canvas_shows_the_desktop_pixels_for_the_same_view(self):
+        if not os.path.exists(os.path.join(SITE["desktop_build"], "tests", "spirelle_probe")):
+            self.skipTest("no desktop test build in " + SITE["desktop_build"])
+        views, _ = desktop_views(SITE["desktop_build"])
+        self.firefox.call("keys", keys=[" "])
+        for desktop, state in views:
+            self.firefox.evaluate("Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
+                state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"]))
+            canvas = self.canvas().tobytes()
+            differ = [(i // 3 % 480, i // 3 // 480) for i in range(0, len(canvas), 3)
+                      if canvas[i:i + 3] != desktop[i:i + 3]]
+            print("Firefox, %s: %d pixels differ %s" % (state, len(differ), differ[:5]), file=sys.stderr)
+            self.assertLessEqual(len(differ), 20, "the canvas differs from the desktop at %s" % differ[:5])
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--site", required=True)
     parser.add_argument("--probe", required=True, help="the page's test build, spirelle_probe.js")
     parser.add_argument("--desktop-build", required=True, help="the desktop's test build folder")
+    parser.add_argument("--puppeteer", help="puppeteer-core's folder, for Firefox")
     args, rest = parser.parse_known_args()
-    SITE.update(site=os.path.abspath(args.site), probe=args.probe, desktop_build=args.desktop_build)
+    SITE.update(site=os.path.abspath(args.site), probe=args.probe, desktop_build=args.desktop_build,
+                puppeteer=args.puppeteer and os.path.abspath(args.puppeteer))
     run_suite(rest)

@@ -1,6 +1,7 @@
 // Linked only into the test build of the page: lets the browser test read the view state and
 // the matrices the last frame drew with, give the viewer a view (tick, rate, zoom and both
-// angles) and draw it, to compare with the desktop's frame, and provoke an OpenGL error.
+// angles) and draw it, to compare with the desktop's frame, draw again, and provoke an OpenGL
+// error.
 #include "view_state.h"
 
 #include "window_library.h"
@@ -31,6 +32,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void spirelleSetView(std::int32_t tick, float sp
     viewState.angleY = angleY;
     glutPostRedisplay();
 }
+
+// A frame drawn again as it stands, for a test that reads the canvas back as it is drawn.
+extern "C" EMSCRIPTEN_KEEPALIVE void spirelleRedraw() { glutPostRedisplay(); }
 
 // A call the layer refuses, as a faulty frame would make: the next frame reports the error.
 extern "C" EMSCRIPTEN_KEEPALIVE void spirelleRefusedCall() { glEnable(0x1234); }

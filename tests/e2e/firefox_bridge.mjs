@@ -1,0 +1,50 @@
+// Firefox for the page's tests (tests/e2e/test_web.py): Debian's firefox-esr, driven by
+// puppeteer-core over WebDriver BiDi, since no geckodriver can be had here. The tests send one
+// JSON request a line on standard input and read one JSON answer a line: {"value": ...} or
+// {"error": "..."}.
+//   {"op": "goto", "url": U}                   load U and wait for it
+//   {"op": "evaluate", "script": S}            the value of the expression S (awaited)
+//   {"op": "keys", "keys": [K, ...]}           press and release each key (puppeteer's names)
+//   {"op": "drag", "points": [[x, y], ...]}    left button down at the first point, moved
+//                                              through the others, up at the last (page pixels)
+//   {"op": "screenshot", "selector": S}        the element's picture, PNG in base64
+// Usage: node firefox_bridge.mjs PUPPETEER_CORE_DIR FIREFOX (DISPLAY set to the private X server)
+import { createRequire } from "node:module";
+import readline from "node:readline";
+
+const [puppeteerDir, firefox] = process.argv.slice(2);
+const puppeteer = createRequire(puppeteerDir + "/")("puppeteer-core");
+// Headless Firefox has no WebGL without a GPU; on the private X server it draws with Mesa.
+const browser = await puppeteer.launch({
+  browser: "firefox", executablePath: firefox, headless: false,
+  defaultViewport: { width: 1100, height: 800 },
+  extraPrefsFirefox: { "webgl.force-enabled": true },
+});
+const page = (await browser.pages())[0] || (await browser.newPage());
+
+const ops = {
+  goto: async ({ url }) => { await page.goto(url); },
+  evaluate: async ({ script }) => page.evaluate(script),
+  keys: async ({ keys }) => { for (const key of keys) await page.keyboard.press(key); },
+  drag: async ({ points }) => {
+    await page.mouse.move(...points[0]);
+    await page.mouse.down();
+    for (const point of points.slice(1)) await page.mouse.move(...point);
+    await page.mouse.up();
+  },
+  screenshot: async ({ selector }) =>
+    (await page.$(selector)).screenshot({ encoding: "base64" }),
+};
+
+const lines = readline.createInterface({ input: process.stdin });
+for await (const line of lines) {
+  const request = JSON.parse(line);
+  let answer;
+  try {
+    answer = { value: (await ops[request.op](request)) ?? null };
+  } catch (error) {
+    answer = { error: String(error && error.stack || error) };
+  }
+  process.stdout.write(JSON.stringify(answer) + "\n");
+}
+await browser.close();
