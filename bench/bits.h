@@ -22,6 +22,16 @@ class Digest {
 public:
     void addWord(std::uint32_t word) { value_ = (value_ ^ word) * 0x100000001b3u; }
 
+    // Taken apart by value, not through memory, so that a big-endian machine digests the
+    // same halves in the same order.
+    void add(double value)
+    {
+        const auto bits = bitCast<std::uint64_t>(value);
+        addWord(static_cast<std::uint32_t>(bits));
+        addWord(static_cast<std::uint32_t>(bits >> 32));
+    }
+
+    // Floats, and structures of floats: each 32-bit word is one float.
     template <typename T>
     void add(const T& value)
     {

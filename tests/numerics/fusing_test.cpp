@@ -5,7 +5,8 @@
 
 TEST(Fusing, ThisBuildFusesItsOwnProductsAndSums)
 {
-#if !defined(__FP_FAST_FMA)
+// GCC says so with __FP_FAST_FMA; Clang with the instruction set's own macro.
+#if !defined(__FP_FAST_FMA) && !defined(__ARM_FEATURE_FMA) && !defined(__FMA__)
     GTEST_SKIP() << "this machine has no fused multiply-add";
 #else
     // (1 + 2^-30)^2 = 1 + 2^-29 + 2^-60: rounded apart, the 2^-60 is lost before the sum.
