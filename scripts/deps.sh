@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
-# Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines
+# Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|
+#                        clang|cross-ARCH (ARCH: arm64, armhf, ppc64el, riscv64 or s390x)
 # (only missing packages are installed; nothing runs when none is missing)
 set -euo pipefail
 
@@ -18,8 +19,16 @@ web_test=(chromium chromium-driver python3-selenium python3-pil)
 # The other two engines: WebKitGTK's MiniBrowser through its WebDriver, and Firefox, which
 # puppeteer-core (from npm, by scripts/web-engines.sh) drives over WebDriver BiDi.
 web_engines=(webkit2gtk-driver firefox-esr xvfb python3-selenium python3-pil)
+# Another CPU's programs: Debian's cross compiler, and QEMU's user-mode emulators to run them;
+# GoogleTest is built from its sources with the cross compiler.
+declare -A triple=([arm64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf
+                   [ppc64el]=powerpc64le-linux-gnu [riscv64]=riscv64-linux-gnu
+                   [s390x]=s390x-linux-gnu)
 declare -a want
 case "${1:-test}" in
+  cross-*)
+    [ -n "${triple[${1#cross-}]:-}" ] || { echo "$0: no cross compiler for ${1#cross-}" >&2; exit 2; }
+    want=("g++-${triple[${1#cross-}]}" qemu-user-static libgtest-dev cmake make python3) ;;
   run)   want=("${build[@]}" "${run[@]}") ;;
   test)  want=("${build[@]}" "${run[@]}" "${install[@]}") ;;
   bench) want=("${build[@]}" "${run[@]}" libbenchmark-dev) ;;
@@ -29,7 +38,8 @@ case "${1:-test}" in
   web) want=("${web[@]}") ;;
   web-test) want=("${web_test[@]}") ;;
   web-engines) want=("${web_engines[@]}") ;;
-  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines" >&2
+  clang) want=(clang "${build[@]}") ;;
+  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|clang|cross-ARCH" >&2
      exit 2 ;;
 esac
 
