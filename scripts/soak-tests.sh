@@ -6,7 +6,7 @@
 #   desktop   the plain build's end-to-end tests (build/), but the long memory run
 #   sanitize  the same on the sanitized build (build-sanitize/)
 #   memory    the plain build's 20,000-frame memory run, about a minute each
-#   web       the page in headless Chromium (build-emscripten/)
+#   web       the page in headless Chromium, WebKitGTK and Firefox (build-emscripten/)
 # Usage: scripts/soak-tests.sh [--runs N] [--load] [SUITE...]  (default: desktop sanitize web)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -29,7 +29,7 @@ selection() {
     desktop) echo "--test-dir build -L e2e -E ^e2e\.memory$" ;;
     sanitize) echo "--test-dir build-sanitize -L e2e -E ^e2e\.memory$" ;;
     memory) echo "--test-dir build -R ^e2e\.memory$" ;;
-    web) echo "--test-dir build-emscripten -R ^web\.(site|page)$" ;;
+    web) echo "--test-dir build-emscripten -R ^web\.(site|page|webkit|firefox)$" ;;
   esac
 }
 
