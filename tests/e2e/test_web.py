@@ -28,7 +28,7 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
-from harness import (COUNTER, Viewer, Xvfb, assert_draws_nothing, replayable_seed,  # noqa: E402
+from harness import (Viewer, Xvfb, assert_draws_nothing, replayable_seed,  # noqa: E402
                      run_suite, state_of)
 from star_vectors import f32  # noqa: E402
 
@@ -70,6 +70,24 @@ gl.drawArrays = function (...args) {
 if (Module._spirelleRedraw) Module._spirelleRedraw();
 """
 MINIBROWSER = "/usr/lib/%s-linux-gnu/webkit2gtk-4.1/MiniBrowser" % os.uname().machine
+# The test build's hooks, as expressions that either driver evaluates.
+STATE = "Module.UTF8ToString(Module._spirelleState())"
+TICK_AND_FRAMES = "[%s, window.spirelleFrames]" % STATE
+
+
+def set_view(state):
+    return "Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
+        state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"])
+
+
+def assert_shows_desktop(test, canvas, desktop, label):
+    """The canvas, RGB bytes, against the desktop's pixels for the same view."""
+    differ = [(i // 3 % 480, i // 3 // 480) for i in range(0, len(canvas), 3)
+              if canvas[i:i + 3] != desktop[i:i + 3]]
+    print("%s: %d pixels differ %s" % (label, len(differ), differ[:5]), file=sys.stderr)
+    # A star within a rounding error of a pixel's edge may land beside the desktop's: two
+    # pixels each, 0 to 2 stars a frame when measured.
+    test.assertLessEqual(len(differ), 20, "the canvas differs from the desktop at %s" % differ[:5])
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -178,13 +196,11 @@ class Page(unittest.TestCase):
 
     def ticks_and_frames(self):
         """The probe's tick and the frames drawn, read together between two frames."""
-        tick, frames = self.browser.execute_script(
-            "return [Module.UTF8ToString(Module._spirelleState()), window.spirelleFrames]")
+        tick, frames = self.browser.execute_script("return " + TICK_AND_FRAMES)
         return state_of(tick)["tick"], frames
 
     def set_view(self, state):
-        self.browser.execute_script("Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
-            state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"]))
+        self.browser.execute_script(set_view(state))
 
     def matrices(self):
         """The probe's model-view and projection at its last glBegin, in hex."""
@@ -280,13 +296,7 @@ class Page(unittest.TestCase):
         self.assert_paused()
         for desktop, state in views:
             self.set_view(state)
-            canvas = self.settled_capture().tobytes()
-            differ = [(i // 3 % 480, i // 3 // 480) for i in range(0, len(canvas), 3)
-                      if canvas[i:i + 3] != desktop[i:i + 3]]
-            print("%s: %d pixels differ %s" % (state, len(differ), differ[:5]), file=sys.stderr)
-            # A star within a rounding error of a pixel's edge may land beside the desktop's:
-            # two pixels each, 0 to 2 stars a frame when measured.
-            self.assertLessEqual(len(differ), 20, "the canvas differs from the desktop at %s" % differ[:5])
+            assert_shows_desktop(self, self.settled_capture().tobytes(), desktop, state)
         # The last view's matrices, as the layer holds them and as desktop OpenGL did: equal
         # element by element, or a star near the eye could be clipped on one and not the other.
         for name, drawn in self.matrices().items():
@@ -398,8 +408,7 @@ class Page(unittest.TestCase):
         self.assertEqual(self.errors(), [])
 
     def state(self):
-        return state_of(self.browser.execute_script(
-            "return Module.UTF8ToString(Module._spirelleState())"))
+        return state_of(self.browser.execute_script("return " + STATE))
 
     def touch(self, kind, x, y):
         points = [] if kind == "touchEnd" else [{"x": x, "y": y}]
@@ -614,15 +623,14 @@ class FirefoxPage(unittest.TestCase):
         self.firefox.evaluate("(() => {" + COUNT_FRAMES + COLLECT_ERRORS + "})()")
 
     def state(self):
-        return state_of(self.firefox.evaluate("Module.UTF8ToString(Module._spirelleState())"))
+        return state_of(self.firefox.evaluate(STATE))
 
     def frames(self):
         return self.firefox.evaluate("window.spirelleFrames")
 
     def ticks_and_frames(self):
         """The probe's tick and the frames drawn, read together between two frames."""
-        tick, frames = self.firefox.evaluate(
-            "[Module.UTF8ToString(Module._spirelleState()), window.spirelleFrames]")
+        tick, frames = self.firefox.evaluate(TICK_AND_FRAMES)
         return state_of(tick)["tick"], frames
 
     def settle(self):
@@ -666,13 +674,8 @@ class FirefoxPage(unittest.TestCase):
         views, _ = desktop_views(SITE["desktop_build"])
         self.firefox.call("keys", keys=[" "])
         for desktop, state in views:
-            self.firefox.evaluate("Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
-                state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"]))
-            canvas = self.canvas().tobytes()
-            differ = [(i // 3 % 480, i // 3 // 480) for i in range(0, len(canvas), 3)
-                      if canvas[i:i + 3] != desktop[i:i + 3]]
-            print("Firefox, %s: %d pixels differ %s" % (state, len(differ), differ[:5]), file=sys.stderr)
-            self.assertLessEqual(len(differ), 20, "the canvas differs from the desktop at %s" % differ[:5])
+            self.firefox.evaluate(set_view(state))
+            assert_shows_desktop(self, self.canvas().tobytes(), desktop, "Firefox, %s" % state)
 
 
 if __name__ == "__main__":
