@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
 # Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|
-#                        clang|cross-ARCH (ARCH: arm64, armhf, ppc64el, riscv64 or s390x)
+#                        clang|cross-ARCH|viewer-ARCH
+#        (ARCH: arm64, armhf, ppc64el, riscv64 or s390x; viewer-ARCH: arm64 or armhf)
 # (only missing packages are installed; nothing runs when none is missing)
 set -euo pipefail
 
@@ -24,11 +25,20 @@ web_engines=(webkit2gtk-driver firefox-esr xvfb python3-selenium python3-pil)
 declare -A triple=([arm64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf
                    [ppc64el]=powerpc64le-linux-gnu [riscv64]=riscv64-linux-gnu
                    [s390x]=s390x-linux-gnu)
+# The viewer for another CPU: that architecture's GL, GLU and GLUT (multi-arch) to link and
+# run it under QEMU, and the tools that drive it on Xvfb. Debian's s390x, ppc64el and riscv64
+# -dev packages cannot be installed beside amd64's, so only the ARM ones are offered.
+declare -A viewer_arch=([arm64]=1 [armhf]=1)
 declare -a want
 case "${1:-test}" in
   cross-*)
     [ -n "${triple[${1#cross-}]:-}" ] || { echo "$0: no cross compiler for ${1#cross-}" >&2; exit 2; }
     want=("g++-${triple[${1#cross-}]}" qemu-user-static libgtest-dev cmake make python3) ;;
+  viewer-*)
+    arch=${1#viewer-}
+    [ -n "${viewer_arch[$arch]:-}" ] || { echo "$0: no viewer libraries for $arch" >&2; exit 2; }
+    want=("freeglut3-dev:$arch" "libglu1-mesa-dev:$arch" "libgl1-mesa-dri:$arch"
+          "${build[@]}" "${run[@]}" "${install[@]}") ;;
   run)   want=("${build[@]}" "${run[@]}") ;;
   test)  want=("${build[@]}" "${run[@]}" "${install[@]}") ;;
   bench) want=("${build[@]}" "${run[@]}" libbenchmark-dev) ;;
@@ -39,7 +49,7 @@ case "${1:-test}" in
   web-test) want=("${web_test[@]}") ;;
   web-engines) want=("${web_engines[@]}") ;;
   clang) want=(clang "${build[@]}") ;;
-  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|clang|cross-ARCH" >&2
+  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|clang|cross-ARCH|viewer-ARCH" >&2
      exit 2 ;;
 esac
 
@@ -53,9 +63,10 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $sudo dpkg --add-architecture i386
-fi
+# Another architecture's packages need it known to dpkg; that is all this changes.
+for foreign in $(printf '%s\n' "${missing[@]}" | sed -n 's/^[^:]*://p' | sort -u); do
+  dpkg --print-foreign-architectures | grep -qx "$foreign" || $sudo dpkg --add-architecture "$foreign"
+done
 
 # Every apt-get run is bounded: network time-outs, a bounded wait for dpkg's lock, and at most
 # three tries with pauses of 10 and 20 seconds in between.
@@ -109,7 +120,9 @@ fi
 release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 target=()
 tries=0
-until "${apt[@]}" install -y -q --no-install-recommends "${target[@]}" "${missing[@]}" >"$output" 2>&1
+# Never at the cost of a package already installed: --no-remove refuses any such solution.
+until "${apt[@]}" install -y -q --no-install-recommends --no-remove "${target[@]}" "${missing[@]}" \
+        >"$output" 2>&1
 do
   tries=$((tries + 1))
   if [ ${#target[@]} -eq 0 ] && [ -n "$release" ] &&
