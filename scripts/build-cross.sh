@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds the arithmetic's and the galaxy's unit tests for another CPU with Debian's cross
-# compiler, in build-cross/ARCH/, and with --test runs them under QEMU's user-mode emulator
-# (CMAKE_CROSSCOMPILING_EMULATOR), as the Windows and web builds run theirs under Wine and
-# Node. An architecture whose compiler or emulator cannot be installed is skipped; the skips
-# are written to build-cross/skipped.txt and said last, loudly. With --clang, Debian's Clang
-# builds them instead of GCC, in build-cross/clang-ARCH/.
+# Builds Spirelle for another CPU with Debian's cross compiler, in build-cross/ARCH/, and with
+# --test runs its tests under QEMU's user-mode emulator (CMAKE_CROSSCOMPILING_EMULATOR), as the
+# Windows and web builds run theirs under Wine and Node. For arm64 and armhf that is the viewer
+# too, linked with that architecture's own GL, GLU and GLUT: its suite drives it on Xvfb, and its
+# frames are compared with this machine's test build (build/, built first if need be); for the
+# others, whose GL libraries Debian cannot install beside amd64's, the arithmetic's and the
+# galaxy's unit tests. An architecture, or its viewer, that cannot be installed is skipped; the
+# skips are written to build-cross/skipped.txt and said last, loudly. With --clang, Debian's
+# Clang builds instead of GCC, in build-cross/clang-ARCH/.
 # Usage: scripts/build-cross.sh [--test] [--clang] ARCH... | all
 #        (ARCH: arm64 armhf ppc64el riscv64 s390x)
 set -euo pipefail
@@ -29,6 +32,7 @@ declare -A triple=([arm64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf
                    [ppc64el]=powerpc64le-linux-gnu [riscv64]=riscv64-linux-gnu
                    [s390x]=s390x-linux-gnu)
 declare -A qemu=([arm64]=aarch64 [armhf]=arm [ppc64el]=ppc64le [riscv64]=riscv64 [s390x]=s390x)
+declare -A has_viewer=([arm64]=1 [armhf]=1)
 declare -A processor=([arm64]=aarch64 [armhf]=armv7l [ppc64el]=ppc64le [riscv64]=riscv64
                       [s390x]=s390x)
 
@@ -57,10 +61,26 @@ for arch in "$@"; do
         "($(tail -n 1 "$log")) ***" | tee -a "$root/$skipped"
       exit 0
     fi
+    viewer=OFF
+    if [ -n "${has_viewer[$arch]:-}" ]; then
+      if scripts/deps.sh "viewer-$arch" >"$log" 2>&1; then
+        viewer=ON
+      else
+        echo "*** build-cross: the viewer for $name SKIPPED: its GL libraries could not be" \
+          "installed ($(tail -n 1 "$log")); only its unit tests ran ***" | tee -a "$root/$skipped"
+      fi
+    fi
+    # Libraries and headers come from these folders alone; with the viewer, also from the
+    # architecture's multi-arch folders under /, found through its own pkg-config files.
+    roots="$deps;/usr/$target"
+    if [ "$viewer" = ON ]; then
+      roots+=";/"
+      export PKG_CONFIG_LIBDIR=/usr/lib/$target/pkgconfig:/usr/share/pkgconfig
+    fi
     cxx=("-DCMAKE_CXX_COMPILER=$target-g++")
     [ "$compiler" = gcc ] || cxx=(-DCMAKE_CXX_COMPILER=clang++ "-DCMAKE_CXX_COMPILER_TARGET=$target")
     toolchain=(-DCMAKE_SYSTEM_NAME=Linux "-DCMAKE_SYSTEM_PROCESSOR=${processor[$arch]}" "${cxx[@]}"
-               "-DCMAKE_FIND_ROOT_PATH=$deps;/usr/$target"
+               "-DCMAKE_FIND_ROOT_PATH=$roots"
                -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY
                -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY
                -DCMAKE_BUILD_TYPE=Release)
@@ -72,12 +92,20 @@ for arch in "$@"; do
         quietly cmake --build "$deps/build-googletest" -j "$jobs" &&
         quietly cmake --install "$deps/build-googletest" || fail "could not build GoogleTest for $arch"
     fi
-    quietly cmake -S . -B "$work" "${toolchain[@]}" -DSPIRELLE_VIEWER=OFF -DBUILD_TESTING=ON \
+    if [ "$viewer" = ON ]; then
+      # The frames are compared with this machine's own test build.
+      if [ ! -f build/CMakeCache.txt ]; then quietly scripts/test.sh --configure build; fi
+      quietly cmake --build build -j "$jobs" --target spirelle_probe glspy ||
+        fail "could not build this machine's test build to compare with"
+    fi
+    quietly cmake -S . -B "$work" "${toolchain[@]}" -DSPIRELLE_VIEWER=$viewer -DBUILD_TESTING=ON \
       -DSPIRELLE_WERROR=ON -DCMAKE_PREFIX_PATH="$deps" \
       "-DCMAKE_CROSSCOMPILING_EMULATOR=qemu-${qemu[$arch]}-static;-L;/usr/$target" ||
       fail "could not configure the $name build"
     quietly cmake --build "$work" -j "$jobs" || fail "could not build for $name"
-    echo "Built the unit tests for $name in build-cross/$name"
+    what="the unit tests"
+    [ "$viewer" = OFF ] || what="the viewer and its tests"
+    echo "Built $what for $name in build-cross/$name"
     if [ "$mode" = test ]; then
       scripts/ctest-step.py "cross-$name" --test-dir "$work" --output-on-failure -j "$jobs"
     fi

@@ -8,6 +8,7 @@ import functools
 import os
 import random
 import re
+import shlex
 import subprocess
 import sys
 import tempfile
@@ -18,6 +19,10 @@ WINDOW_TITLE = "Spirelle"
 # The preloaded frame counter (bench/glspy.cpp), which every viewer gets unless it has a spy
 # of its own; run_tests sets it from the command line.
 COUNTER = {}
+# A build for another CPU runs under an emulator (QEMU), whose command line run_tests takes
+# from --emulator; every bound on its waits is then "slowdown" times as long, since a frame
+# takes about 20 times as long there.
+EMULATION = {"command": [], "slowdown": 1}
 # The first word of a settle request, as the counter knows it.
 SETTLE_MAGIC = 0x5350524C
 SANITIZER_REPORT = re.compile(r"ERROR: \w+Sanitizer|runtime error:")
@@ -48,11 +53,13 @@ def run_tests(builds):
     """Takes the build paths from the command line into builds, then runs the tests."""
     parser = argparse.ArgumentParser()
     for name in ("viewer", "probe", "precomputed", "spy", "counter", "build-dir", "version",
-                 "objects"):
+                 "objects", "emulator", "native-build"):
         parser.add_argument("--" + name)
     args, rest = parser.parse_known_args()
     builds.update(vars(args))
     COUNTER["path"] = args.counter
+    if args.emulator:
+        EMULATION.update(command=shlex.split(args.emulator), slowdown=10)
     run_suite(rest)
 
 
@@ -68,13 +75,13 @@ def replayable_seed():
         raise
 
 
-def assert_draws_nothing(frames):
+def assert_draws_nothing(frames, seconds=0.3):
     """Only time can show that nothing happens: once its inputs are handled, a paused viewer
     or page draws no frame in 0.3 s, where a running one draws dozens."""
     drawn = frames()
-    time.sleep(0.3)
+    time.sleep(seconds)
     if frames() != drawn:
-        raise AssertionError(f"still drawing: {frames() - drawn} frames in 0.3 s")
+        raise AssertionError(f"still drawing: {frames() - drawn} frames in {seconds} s")
 
 
 class _ClientMessage(ctypes.Structure):
@@ -154,11 +161,14 @@ class Xvfb:
 
 
 class Viewer:
-    """One run of a viewer binary; input goes through XTEST, as from a real keyboard and mouse."""
+    """One run of a viewer binary; input goes through XTEST, as from a real keyboard and mouse.
+    It runs under the emulator unless native is set (a build of this machine's to compare with)."""
 
     def __init__(self, xvfb, binary, args=(), preload=None, env=None, timeout=30,
-                 display_env=True):
+                 display_env=True, native=False):
         self.xvfb = xvfb
+        emulator = [] if native else EMULATION["command"]
+        self.slowdown = EMULATION["slowdown"] if emulator else 1
         self.workdir = tempfile.TemporaryDirectory(prefix="spirelle-e2e-")
         self.report_path = os.path.join(self.workdir.name, "report")
         self.vertices_path = os.path.join(self.workdir.name, "vertices")
@@ -179,9 +189,10 @@ class Viewer:
         self.process = None
         self.settle_requests = 0
         try:
-            self.process = subprocess.Popen([binary, *args], env=full_env, stdout=subprocess.PIPE,
-                                            stderr=subprocess.PIPE, text=True)
-            self.window = self._find_window(timeout)
+            self.process = subprocess.Popen([*emulator, binary, *args], env=full_env,
+                                            stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                            text=True)
+            self.window = self._find_window(timeout * self.slowdown)
         except BaseException:
             self.close()  # no process or folder outlives a start that failed
             raise
@@ -256,6 +267,7 @@ class Viewer:
 
     def await_frames(self, count, timeout=10.0):
         """Waits until the viewer has drawn at least count frames in all."""
+        timeout *= self.slowdown
         deadline = time.monotonic() + timeout
         while self.frames() < count:
             if time.monotonic() > deadline:
@@ -267,6 +279,7 @@ class Viewer:
         after the last of them, however GLUT merged their redisplays."""
         self.settle_requests += 1
         send_settle_request(self.xvfb.display, self.window, self.settle_requests)
+        timeout *= self.slowdown
         deadline = time.monotonic() + timeout
         while self._published()[1] < self.settle_requests:
             if time.monotonic() > deadline:
@@ -276,7 +289,7 @@ class Viewer:
 
     def assert_paused(self):
         self.settle()
-        assert_draws_nothing(self.frames)
+        assert_draws_nothing(self.frames, 0.3 * self.slowdown)
 
     def steady_screenshot(self, interval=0.5, timeout=60.0):
         """For a viewer no counter can be preloaded into (a Windows program under Wine): a
@@ -301,7 +314,7 @@ class Viewer:
         return self.wait(timeout)
 
     def wait(self, timeout=30):
-        self.stdout, self.stderr = self.process.communicate(timeout=timeout)
+        self.stdout, self.stderr = self.process.communicate(timeout=timeout * self.slowdown)
         assert_no_sanitizer_report(self.stderr)
         return self.process.returncode
 
@@ -326,6 +339,31 @@ class Viewer:
     def close(self):
         self.kill()
         self.workdir.cleanup()
+
+
+def three_views(probe, spy, native=False):
+    """A test build's pixels and view state: paused after a few frames, zoomed out by 100
+    presses of Up, then turned by a diagonal drag; with the spy's report and the vertices of
+    that last frame."""
+    with Xvfb() as xvfb:
+        viewer = Viewer(xvfb, probe, preload=spy, native=native)
+        try:
+            viewer.await_frames(5)
+            viewer.keys("space")
+            viewer.assert_paused()
+            views = [viewer.settled_screenshot().pixels]
+            viewer.keys(*["Up"] * 100, delay_ms=1)
+            views.append(viewer.settled_screenshot().pixels)
+            viewer.drag(1, [(240, 120), (260, 150), (280, 180)])
+            views.append(viewer.settled_screenshot().pixels)
+            if viewer.quit() != 0:
+                raise AssertionError("Escape did not end the viewer with status 0: " + viewer.stderr)
+            report, vertices = viewer.report(), viewer.vertices()
+        finally:
+            viewer.close()
+    state = state_of(viewer.stderr)
+    first = dict(state, zoom=1.0, angleX=0.0, angleY=0.0)
+    return list(zip(views, (first, dict(first, zoom=state["zoom"]), state))), report, vertices
 
 
 class Image:

@@ -15,9 +15,10 @@ from harness import Viewer, Xvfb, run_tests  # noqa: E402
 
 BUILD = {}
 ICON_SIZES = (48, 128, 256)
-# The libraries the viewer links: C library, freeglut, GLU and GL (through GLVND).
+# The libraries the viewer links: C library, freeglut, GLU and GL (through GLVND); on armhf
+# also GCC's support library, for unwinding and 64-bit integer to float conversion.
 RUNTIME_PACKAGES = {"libc6", "libglut3.12", "libglu1-mesa", "libglu1", "libglx0",
-                    "libopengl0", "libgl1"}
+                    "libopengl0", "libgl1", "libgcc-s1"}
 
 
 def run(*args, **kwargs):

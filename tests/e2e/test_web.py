@@ -28,8 +28,8 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
-from harness import (Viewer, Xvfb, assert_draws_nothing, replayable_seed,  # noqa: E402
-                     run_suite, state_of)
+from harness import (Xvfb, assert_draws_nothing, replayable_seed, run_suite,  # noqa: E402
+                     state_of, three_views)
 from star_vectors import f32  # noqa: E402
 
 SITE = {}
@@ -114,26 +114,10 @@ def site_for(program, page_folder):
 
 
 def desktop_views(build):
-    """The desktop viewer's pixels and view state: paused at start-up, zoomed out by 100
-    presses of Up, then turned by a diagonal drag; and the matrices of that last frame."""
-    with Xvfb() as xvfb:
-        viewer = Viewer(xvfb, os.path.join(build, "tests", "spirelle_probe"),
-                        preload=os.path.join(build, "bench", "libglspy.so"))
-        try:
-            viewer.keys("space")
-            viewer.assert_paused()
-            views = [viewer.settled_screenshot().pixels]
-            viewer.keys(*["Up"] * 100, delay_ms=1)
-            views.append(viewer.settled_screenshot().pixels)
-            viewer.drag(1, [(240, 120), (260, 150), (280, 180)])
-            views.append(viewer.settled_screenshot().pixels)
-            viewer.quit()
-            matrices = {name: viewer.report()[name] for name in ("modelview", "projection")}
-        finally:
-            viewer.close()
-    state = state_of(viewer.stderr)
-    first = dict(state, zoom=1.0, angleX=0.0, angleY=0.0)
-    return list(zip(views, (first, dict(first, zoom=state["zoom"]), state))), matrices
+    """The desktop test build's three views (see three_views) and its last frame's matrices."""
+    views, report, _ = three_views(os.path.join(build, "tests", "spirelle_probe"),
+                                   os.path.join(build, "bench", "libglspy.so"), native=True)
+    return views, {name: report[name] for name in ("modelview", "projection")}
 
 
 def chromium(webgl=True):
