@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds Spirelle with its tests and runs them all, unit tests and end-to-end tests on Xvfb,
 # twice: on the plain build, then on a build with AddressSanitizer and UBSan; then the unit
-# tests and the viewer's own suite on a build with Clang; then it builds
-# the Windows program and tests it, under Wine where the kernel runs 32-bit programs; then the
-# web build, its unit tests under Node and the page in three browser engines; then the unit
-# tests built for arm64 and s390x, under QEMU. Each step prints a line of counts
-# (scripts/ctest-step.py), and fails on a failure, on running no test, and on a skip that
-# tests/expected_skips.txt does not list; the counts are repeated at the end.
+# tests and the viewer's own suite on a build with Clang; then it builds the Windows program
+# and tests it, under Wine where the kernel runs 32-bit programs; then the web build, its unit
+# tests under Node and the page in three browser engines; then, under QEMU, the viewer and the
+# unit tests built for arm64 and the unit tests built for s390x. Each step prints a line of
+# counts (scripts/ctest-step.py), and fails on a failure, on running no test, and on a skip
+# that tests/expected_skips.txt does not list; the counts are repeated at the end.
 # Usage: scripts/test.sh
 #        scripts/test.sh --configure DIR [cmake options]: only configure a desktop build
 #        folder as this script does
@@ -46,7 +46,9 @@ desktop() {
   cmake --build "$dir" -j "$jobs"
   # Another compiler's build runs the unit tests and the viewer's suite, not the others.
   [ "$step" = clang ] && only=(-LE install -E '^(scripts|vectors)[.]|^e2e[.](storm|memory|environment)$')
-  scripts/ctest-step.py "$step" --test-dir "$dir" --output-on-failure "${only[@]}"
+  # Two at a time: every wait in the end-to-end tests awaits what the viewer guarantees, so
+  # the tests hold under each other's load.
+  scripts/ctest-step.py "$step" --test-dir "$dir" --output-on-failure -j "$jobs" "${only[@]}"
 }
 timed desktop desktop desktop build
 timed sanitize desktop sanitize build-sanitize -DSPIRELLE_SANITIZE=ON \
@@ -64,8 +66,8 @@ timed windows scripts/build-windows.sh --test-if-native
 
 timed web scripts/build-web.sh --test
 
-# Other CPUs under QEMU: ARM (64-bit) and big-endian s390x; scripts/build-cross.sh --test all
-# runs armhf, ppc64el and riscv64 as well.
+# Other CPUs under QEMU: ARM (64-bit) whole, the viewer with its unit tests, and big-endian
+# s390x's unit tests; scripts/build-cross.sh --test all runs armhf, ppc64el and riscv64 as well.
 timed cross scripts/build-cross.sh --test arm64 s390x
 
 echo

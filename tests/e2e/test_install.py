@@ -15,8 +15,8 @@ from harness import Viewer, Xvfb, run_tests  # noqa: E402
 
 BUILD = {}
 ICON_SIZES = (48, 128, 256)
-# The libraries the viewer links: C library, freeglut, GLU and GL (through GLVND); on armhf
-# also GCC's support library, for unwinding and 64-bit integer to float conversion.
+# The libraries the viewer links: C library, freeglut, GLU and GL (through GLVND), and on
+# armhf GCC's support library (unwinding, 64-bit integers to float).
 RUNTIME_PACKAGES = {"libc6", "libglut3.12", "libglu1-mesa", "libglu1", "libglx0",
                     "libopengl0", "libgl1", "libgcc-s1"}
 
