@@ -3,10 +3,13 @@
 # each suite RUNS times in a row (20 by default), stopping at its first failure, with one line
 # per run. With --load, one busy process per core runs meanwhile. The suites run the builds
 # that scripts/test.sh made (run it first):
-#   desktop   the plain build's end-to-end tests (build/), but the long memory run
+#   desktop   the plain build's end-to-end tests (build/), but the long memory run, one a
+#             core at a time as the test command runs them
 #   sanitize  the same on the sanitized build (build-sanitize/)
 #   memory    the plain build's 20,000-frame memory run, about a minute each
 #   web       the page in headless Chromium, WebKitGTK and Firefox (build-emscripten/)
+#   arm64     arm64's viewer under QEMU and its frames against this machine's
+#             (build-cross/arm64/, made by scripts/build-cross.sh)
 # Usage: scripts/soak-tests.sh [--runs N] [--load] [SUITE...]  (default: desktop sanitize web)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,18 +21,19 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --load) load=yes; shift ;;
-    desktop | sanitize | memory | web) suites+=("$1"); shift ;;
-    *) echo "usage: $0 [--runs N] [--load] [desktop] [sanitize] [memory] [web]" >&2; exit 2 ;;
+    desktop | sanitize | memory | web | arm64) suites+=("$1"); shift ;;
+    *) echo "usage: $0 [--runs N] [--load] [desktop] [sanitize] [memory] [web] [arm64]" >&2; exit 2 ;;
   esac
 done
 [ ${#suites[@]} -gt 0 ] || suites=(desktop sanitize web)
 
 selection() {
   case "$1" in
-    desktop) echo "--test-dir build -L e2e -E ^e2e\.memory$" ;;
-    sanitize) echo "--test-dir build-sanitize -L e2e -E ^e2e\.memory$" ;;
+    desktop) echo "--test-dir build -L e2e -E ^e2e\.memory$ -j $(nproc)" ;;
+    sanitize) echo "--test-dir build-sanitize -L e2e -E ^e2e\.memory$ -j $(nproc)" ;;
     memory) echo "--test-dir build -R ^e2e\.memory$" ;;
     web) echo "--test-dir build-emscripten -R ^web\.(site|page|webkit|firefox)$" ;;
+    arm64) echo "--test-dir build-cross/arm64 -L e2e -j $(nproc)" ;;
   esac
 }
 

@@ -46,8 +46,8 @@ desktop() {
   cmake --build "$dir" -j "$jobs"
   # Another compiler's build runs the unit tests and the viewer's suite, not the others.
   [ "$step" = clang ] && only=(-LE install -E '^(scripts|vectors)[.]|^e2e[.](storm|memory|environment)$')
-  # Two at a time: every wait in the end-to-end tests awaits what the viewer guarantees, so
-  # the tests hold under each other's load.
+  # One a core at a time: every wait in the end-to-end tests awaits what the viewer
+  # guarantees, so the tests hold under each other's load.
   scripts/ctest-step.py "$step" --test-dir "$dir" --output-on-failure -j "$jobs" "${only[@]}"
 }
 timed desktop desktop desktop build

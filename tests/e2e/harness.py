@@ -20,8 +20,8 @@ WINDOW_TITLE = "Spirelle"
 # of its own; run_tests sets it from the command line.
 COUNTER = {}
 # A build for another CPU runs under an emulator (QEMU), whose command line run_tests takes
-# from --emulator; every bound on its waits is then "slowdown" times as long, since a frame
-# takes about 20 times as long there.
+# from --emulator. A frame takes about half a second there, so every bound on its waits, and
+# the quiet time that shows it paused, is "slowdown" times as long.
 EMULATION = {"command": [], "slowdown": 1}
 # The first word of a settle request, as the counter knows it.
 SETTLE_MAGIC = 0x5350524C
@@ -77,7 +77,8 @@ def replayable_seed():
 
 def assert_draws_nothing(frames, seconds=0.3):
     """Only time can show that nothing happens: once its inputs are handled, a paused viewer
-    or page draws no frame in 0.3 s, where a running one draws dozens."""
+    or page draws no frame in 0.3 s, where a running one draws dozens (an emulated one draws
+    several in ten times as long)."""
     drawn = frames()
     time.sleep(seconds)
     if frames() != drawn:

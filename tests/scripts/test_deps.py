@@ -67,6 +67,8 @@ class Deps(unittest.TestCase):
         self.assertLessEqual(sum(map(int, self.pauses.read_text().split())), 60)
         installs = self.calls("install")
         self.assertEqual([" -t " in call for call in installs], [False, True])
+        # No install may take a package away to put another in.
+        self.assertTrue(all(" --no-remove " in call for call in installs), installs)
         self.assertIn(f" -t {RELEASE} wine wine64 wine32:i386", installs[1])
 
         # The next part of the same run does not update the indexes again.
