@@ -28,11 +28,8 @@ done
 [ $# -gt 0 ] || { echo "usage: $0 [--test] [--clang] ARCH... | all" >&2; exit 2; }
 [ "$*" = all ] && set -- arm64 armhf ppc64el riscv64 s390x
 
-declare -A triple=([arm64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf
-                   [ppc64el]=powerpc64le-linux-gnu [riscv64]=riscv64-linux-gnu
-                   [s390x]=s390x-linux-gnu)
+source scripts/architectures.sh
 declare -A qemu=([arm64]=aarch64 [armhf]=arm [ppc64el]=ppc64le [riscv64]=riscv64 [s390x]=s390x)
-declare -A has_viewer=([arm64]=1 [armhf]=1)
 declare -A processor=([arm64]=aarch64 [armhf]=armv7l [ppc64el]=ppc64le [riscv64]=riscv64
                       [s390x]=s390x)
 

@@ -18,17 +18,13 @@ wine=(wine wine64 wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
 web=(emscripten node-acorn cmake make python3 libgtest-dev)
 web_test=(chromium chromium-driver python3-selenium python3-pil)
 # The other two engines: WebKitGTK's MiniBrowser through its WebDriver, and Firefox, which
-# puppeteer-core (from npm, by scripts/web-engines.sh) drives over WebDriver BiDi.
+# puppeteer-core (from npm, by scripts/build-web.sh) drives over WebDriver BiDi.
 web_engines=(webkit2gtk-driver firefox-esr xvfb python3-selenium python3-pil)
 # Another CPU's programs: Debian's cross compiler, and QEMU's user-mode emulators to run them;
-# GoogleTest is built from its sources with the cross compiler.
-declare -A triple=([arm64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf
-                   [ppc64el]=powerpc64le-linux-gnu [riscv64]=riscv64-linux-gnu
-                   [s390x]=s390x-linux-gnu)
-# The viewer for another CPU: that architecture's GL, GLU and GLUT (multi-arch) to link and
-# run it under QEMU, and the tools that drive it on Xvfb. Debian's s390x, ppc64el and riscv64
-# -dev packages cannot be installed beside amd64's, so only the ARM ones are offered.
-declare -A viewer_arch=([arm64]=1 [armhf]=1)
+# GoogleTest is built from its sources with the cross compiler. The viewer for another CPU:
+# that architecture's GL, GLU and GLUT to link and run it under QEMU, and the tools that drive
+# it on Xvfb.
+source "$(dirname "$0")/architectures.sh"
 declare -a want
 case "${1:-test}" in
   cross-*)
@@ -36,7 +32,7 @@ case "${1:-test}" in
     want=("g++-${triple[${1#cross-}]}" qemu-user-static libgtest-dev cmake make python3) ;;
   viewer-*)
     arch=${1#viewer-}
-    [ -n "${viewer_arch[$arch]:-}" ] || { echo "$0: no viewer libraries for $arch" >&2; exit 2; }
+    [ -n "${has_viewer[$arch]:-}" ] || { echo "$0: no viewer libraries for $arch" >&2; exit 2; }
     want=("freeglut3-dev:$arch" "libglu1-mesa-dev:$arch" "libgl1-mesa-dri:$arch"
           "${build[@]}" "${run[@]}" "${install[@]}") ;;
   run)   want=("${build[@]}" "${run[@]}") ;;
