@@ -367,6 +367,13 @@ def three_views(probe, spy, native=False):
     return list(zip(views, (first, dict(first, zoom=state["zoom"]), state))), report, vertices
 
 
+def differing_pixels(pixels, others, width=480):
+    """Each pixel where two RGB pictures of the same size differ: (x, y, one's colour, the
+    other's colour), the colours in hex."""
+    return [(i // 3 % width, i // 3 // width, pixels[i:i + 3].hex(), others[i:i + 3].hex())
+            for i in range(0, len(pixels), 3) if pixels[i:i + 3] != others[i:i + 3]]
+
+
 class Image:
     def __init__(self, width, height, pixels):
         self.width, self.height, self.pixels = width, height, pixels

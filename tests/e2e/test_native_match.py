@@ -5,7 +5,8 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import Viewer, Xvfb, run_tests, state_of, three_views  # noqa: E402
+from harness import (Viewer, Xvfb, differing_pixels, run_tests, state_of,  # noqa: E402
+                     three_views)
 
 BUILD = {}
 
@@ -33,8 +34,7 @@ class NativeMatch(unittest.TestCase):
                 finally:
                     viewer.close()
                 self.assertEqual(state_of(viewer.stderr), state, "the native build moved")
-                differ = [(i // 3 % 480, i // 3 // 480, pixels[i:i + 3].hex(), drawn[i:i + 3].hex())
-                          for i in range(0, len(pixels), 3) if pixels[i:i + 3] != drawn[i:i + 3]]
+                differ = differing_pixels(pixels, drawn)
                 print("%s: %d pixels differ %s" % (view_text(state), len(differ), differ[:10]),
                       file=sys.stderr)
                 self.assertEqual(differ, [], "(x, y, emulated, native)")

@@ -28,8 +28,8 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
-from harness import (Xvfb, assert_draws_nothing, replayable_seed, run_suite,  # noqa: E402
-                     state_of, three_views)
+from harness import (Xvfb, assert_draws_nothing, differing_pixels,  # noqa: E402
+                     replayable_seed, run_suite, state_of, three_views)
 from star_vectors import f32  # noqa: E402
 
 SITE = {}
@@ -82,8 +82,7 @@ def set_view(state):
 
 def assert_shows_desktop(test, canvas, desktop, label):
     """The canvas, RGB bytes, against the desktop's pixels for the same view."""
-    differ = [(i // 3 % 480, i // 3 // 480) for i in range(0, len(canvas), 3)
-              if canvas[i:i + 3] != desktop[i:i + 3]]
+    differ = differing_pixels(canvas, desktop)
     print("%s: %d pixels differ %s" % (label, len(differ), differ[:5]), file=sys.stderr)
     # A star within a rounding error of a pixel's edge may land beside the desktop's: two
     # pixels each, 0 to 2 stars a frame when measured.
