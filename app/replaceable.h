@@ -4,7 +4,7 @@
 
 // Draws the current view state's star field as one batch of GL points.
 // The viewer's: app/star_field_gl.cpp. Replaced by bench/empty_star_field.cpp (an empty
-// batch), bench/precomputed_star_field.cpp (the stars of tick 0, computed once) and
+// batch), instruments/precomputed_star_field.cpp (the stars of tick 0, computed once) and
 // bench/straightforward_star_field.cpp (the plain formulas, star by star).
 void drawStarField();
 

@@ -10,13 +10,10 @@ frame's stars, from star_field_bench) it also prints how a frame's time splits, 
 control: the precomputed build kept busy for the floor's time in every frame.
 """
 import argparse
-import os
 import statistics
-import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-from harness import Viewer, Xvfb  # noqa: E402
+from instruments.xserver import Viewer, Xvfb
 
 
 def measure(xvfb, build, counter, seconds):

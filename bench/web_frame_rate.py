@@ -11,11 +11,9 @@ reported, with the median of the per-round ratios.
 import argparse
 import os
 import statistics
-import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-from test_web import COUNT_FRAMES, chromium, serve, site_for  # noqa: E402
+from instruments.browser import COUNT_FRAMES, await_started, chromium, serve, site_for
 
 def task_seconds(browser):
     metrics = browser.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]
@@ -28,11 +26,7 @@ def measure(address, seconds):
     try:
         browser.get(address)
         browser.execute_cdp_cmd("Performance.enable", {})
-        deadline = time.monotonic() + 60
-        while not browser.execute_script("return !!(window.Module && Module.ctx)"):
-            if time.monotonic() > deadline:
-                raise RuntimeError("the page did not start")
-            time.sleep(0.1)
+        await_started(lambda expression: browser.execute_script("return " + expression))
         browser.execute_script(COUNT_FRAMES)
         time.sleep(1)
         frames0, busy0, start = browser.execute_script("return window.spirelleFrames"), \

@@ -1,12 +1,10 @@
 """The viewer in a bad or unusual environment: no display, and GLUT's own command line."""
 import os
 import subprocess
-import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(__file__))
-
-from harness import Viewer, Xvfb, assert_no_sanitizer_report, run_tests  # noqa: E402
+from instruments.xserver import Viewer, Xvfb, assert_no_sanitizer_report
+from tests.e2e.harness import run_tests
 
 BUILD = {}
 

@@ -5,13 +5,11 @@ import os
 import shutil
 import struct
 import subprocess
-import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.dirname(__file__))
-
-from harness import Viewer, Xvfb, run_tests  # noqa: E402
+from instruments.xserver import Viewer, Xvfb
+from tests.e2e.harness import run_tests
 
 BUILD = {}
 ICON_SIZES = (48, 128, 256)

@@ -1,12 +1,10 @@
 """The viewer built for another CPU, run under its emulator, against this machine's own test
 build: the same three views must draw the same vertices, matrices and pixels."""
-import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(__file__))
-from harness import (Viewer, Xvfb, differing_pixels, run_tests, state_of,  # noqa: E402
-                     three_views)
+from instruments.xserver import Viewer, Xvfb, differing_pixels, state_of, three_views
+from tests.e2e.harness import run_tests
 
 BUILD = {}
 
@@ -21,11 +19,9 @@ class NativeMatch(unittest.TestCase):
     def test_three_views_draw_what_the_native_build_draws(self):
         # The other CPU's run takes the inputs; this machine's build then starts at each view.
         views, report, vertices = three_views(BUILD["probe"], BUILD["spy"])
-        native = BUILD["native_build"]
         with Xvfb() as xvfb:
             for pixels, state in views:
-                viewer = Viewer(xvfb, os.path.join(native, "tests", "spirelle_probe"),
-                                preload=os.path.join(native, "bench", "libglspy.so"),
+                viewer = Viewer(xvfb, BUILD["desktop_probe"], preload=BUILD["desktop_spy"],
                                 env={"SPIRELLE_TEST_VIEW": view_text(state)}, native=True)
                 try:
                     drawn = viewer.settled_screenshot().pixels

@@ -12,11 +12,9 @@ import tempfile
 import time
 import unittest
 
-sys.path.insert(0, os.path.dirname(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
-
-from harness import Viewer, Xvfb, replayable_seed, run_tests, state_of  # noqa: E402
-from star_vectors import f32  # noqa: E402
+from instruments.xserver import Viewer, Xvfb, state_of
+from tests.e2e.harness import OnPrivateX, replayable_seed, run_tests
+from tests.vectors.star_vectors import f32
 
 BUILD = {}
 SCREEN = (2048, 1600)
@@ -156,14 +154,8 @@ class Storm:
         return self._right_drag()
 
 
-class Abuse(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.xvfb = Xvfb(size=f"{SCREEN[0]}x{SCREEN[1]}")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.xvfb.close()
+class Abuse(OnPrivateX):
+    screen_size = f"{SCREEN[0]}x{SCREEN[1]}"
 
     def test_storm_of_input_and_resizes_leaves_the_right_state(self):
         with replayable_seed() as seed:

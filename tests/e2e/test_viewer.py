@@ -1,28 +1,15 @@
 """End-to-end tests of the viewer: the real binary on a private X server, real X input."""
 import math
-import os
-import sys
-import unittest
 
-sys.path.insert(0, os.path.dirname(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
-
-from harness import Viewer, Xvfb, run_tests, state_of  # noqa: E402
-from star_vectors import f32, field  # noqa: E402
+from instruments.xserver import Viewer, state_of
+from tests.e2e.harness import OnPrivateX, run_tests
+from tests.vectors.star_vectors import f32, field
 
 BUILD = {}
 WHITE, BLACK = b"\xff\xff\xff", b"\x00\x00\x00"
 
 
-class ViewerTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.xvfb = Xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.xvfb.close()
-
+class ViewerTest(OnPrivateX):
     def start(self, binary="viewer", spy=False, **kwargs):
         viewer = Viewer(self.xvfb, BUILD[binary], preload=BUILD["spy"] if spy else None, **kwargs)
         self.addCleanup(viewer.close)

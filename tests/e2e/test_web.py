@@ -1,85 +1,32 @@
-"""The page in a real browser: build-web/ served on localhost, headless Chromium driven through
-its DevTools protocol by Selenium and ChromeDriver, with real key presses and drags."""
+"""The page in real browsers, with real key presses, drags and touches: build-web/ served on
+localhost, in headless Chromium through Selenium and ChromeDriver, in WebKitGTK's MiniBrowser
+through its WebDriver, and a smoke set in Firefox through puppeteer-core."""
 import argparse
 import base64
-import functools
-import http.server
 import io
-import json
 import math
 import os
 import random
-import shutil
-import subprocess
 import sys
-import tempfile
-import threading
 import time
 import unittest
 
 from PIL import Image
 from selenium import webdriver
 from selenium.common.exceptions import JavascriptException
-from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
-sys.path.insert(0, os.path.dirname(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "vectors"))
-from harness import (Xvfb, assert_draws_nothing, differing_pixels,  # noqa: E402
-                     replayable_seed, run_suite, state_of, three_views)
-from star_vectors import f32  # noqa: E402
+from instruments.browser import (COLLECT_ERRORS, COUNT_FRAMES, LOSE_CONTEXT, MINIBROWSER,
+                                 READ_NEXT_FRAME, STATE, TICK_AND_FRAMES, Firefox, await_started,
+                                 chromium, serve, set_view, site_for)
+from instruments.xserver import assert_draws_nothing, differing_pixels, state_of, three_views
+from tests.e2e.harness import OnPrivateX, replayable_seed, run_suite
+from tests.vectors.star_vectors import f32
 
 SITE = {}
-# The page's frames: each frame begins with the program's one glClear.
-COUNT_FRAMES = """
-window.spirelleFrames = 0;
-const clear = Module.ctx.clear.bind(Module.ctx);
-Module.ctx.clear = function (mask) { window.spirelleFrames++; return clear(mask); };
-"""
-
-# The extension is kept, to give the context back: a lost context no longer hands it out.
-LOSE_CONTEXT = "window.losing = Module.ctx.getExtension('WEBGL_lose_context'); losing.loseContext()"
-
-# Errors the page reports from its first frame on, for a browser whose driver has no log.
-COLLECT_ERRORS = """
-window.spirelleErrors = [];
-window.addEventListener("error", (event) => spirelleErrors.push(String(event.message)));
-window.addEventListener("unhandledrejection", (event) => spirelleErrors.push(String(event.reason)));
-const logError = console.error.bind(console);
-console.error = function (...args) { spirelleErrors.push(args.join(" ")); logError(...args); };
-"""
-# Calls back with the width, height and RGBA rows of the next frame drawn, once it is drawn;
-# the test build is asked to draw one.
-READ_NEXT_FRAME = """
-const done = arguments[0], gl = Module.ctx, draw = gl.drawArrays;
-gl.drawArrays = function (...args) {
-  draw.apply(gl, args);
-  gl.drawArrays = draw;
-  const width = gl.drawingBufferWidth, height = gl.drawingBufferHeight;
-  const pixels = new Uint8Array(width * height * 4);
-  gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
-  let text = "";
-  for (let i = 0; i < pixels.length; i += 0x8000) {
-    text += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
-  }
-  done([width, height, btoa(text)]);
-};
-if (Module._spirelleRedraw) Module._spirelleRedraw();
-"""
-MINIBROWSER = "/usr/lib/%s-linux-gnu/webkit2gtk-4.1/MiniBrowser" % os.uname().machine
-# The test build's hooks, as expressions that either driver evaluates.
-STATE = "Module.UTF8ToString(Module._spirelleState())"
-TICK_AND_FRAMES = "[%s, window.spirelleFrames]" % STATE
-
-
-def set_view(state):
-    return "Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
-        state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"])
-
-
 def assert_shows_desktop(test, canvas, desktop, label):
     """The canvas, RGB bytes, against the desktop's pixels for the same view."""
     differ = differing_pixels(canvas, desktop)
@@ -89,52 +36,10 @@ def assert_shows_desktop(test, canvas, desktop, label):
     test.assertLessEqual(len(differ), 20, "the canvas differs from the desktop at %s" % differ[:5])
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
-def serve(folder):
-    """An HTTP server for the folder on a free port of localhost, in a thread of its own."""
-    server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), functools.partial(QuietHandler, directory=folder))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
-
-
-def site_for(program, page_folder):
-    """A copy of the page whose spirelle.js and spirelle.wasm are the given build's."""
-    folder = os.path.join(tempfile.mkdtemp(prefix="spirelle-site-"), "site")
-    shutil.copytree(page_folder, folder)
-    stem = os.path.splitext(program)[0]
-    shutil.copy(stem + ".js", os.path.join(folder, "spirelle.js"))
-    shutil.copy(stem + ".wasm", os.path.join(folder, os.path.basename(stem) + ".wasm"))
-    return folder
-
-
-def desktop_views(build):
+def desktop_views():
     """The desktop test build's three views (see three_views) and its last frame's matrices."""
-    views, report, _ = three_views(os.path.join(build, "tests", "spirelle_probe"),
-                                   os.path.join(build, "bench", "libglspy.so"), native=True)
+    views, report, _ = three_views(SITE["desktop_probe"], SITE["desktop_spy"], native=True)
     return views, {name: report[name] for name in ("modelview", "projection")}
-
-
-def chromium(webgl=True):
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    # Headless, with WebGL drawn by SwiftShader, and none of Chromium's own network traffic.
-    for flag in ("--headless=new", "--no-sandbox", "--use-angle=swiftshader",
-                 "--enable-unsafe-swiftshader", "--force-device-scale-factor=1",
-                 "--window-size=1100,800", "--no-first-run", "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync", "--disable-quic",
-                 "--disable-extensions", "--disable-dev-shm-usage"):
-        options.add_argument(flag)
-    if not webgl:
-        options.add_argument("--disable-3d-apis")
-    options.add_argument("--user-data-dir=" + tempfile.mkdtemp(prefix="spirelle-chromium-"))
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
-                            options=options)
 
 
 class Page(unittest.TestCase):
@@ -168,9 +73,11 @@ class Page(unittest.TestCase):
             self.browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
         self.browser.get("http://127.0.0.1:%d/" % server.server_address[1] if server else self.address)
         if webgl:
-            # Running once the first frame is drawn: the canvas is no longer blank.
-            WebDriverWait(self.browser, 60, ignored_exceptions=(JavascriptException,)).until(
-                lambda _: self.capture().getbbox())
+            await_started(lambda expression: self.browser.execute_script("return " + expression))
+            # Running once the first frame is drawn, which follows the start within a frame or
+            # two: the canvas is no longer blank.
+            WebDriverWait(self.browser, 10, ignored_exceptions=(JavascriptException,)).until(
+                lambda _: self.capture().getbbox(), "nothing drawn 10 s after the start")
             self.browser.execute_script(COUNT_FRAMES + COLLECT_ERRORS)
         return server
 
@@ -271,9 +178,9 @@ class Page(unittest.TestCase):
         self.assertEqual(self.browser.execute_script("return window.scrollY"), 0)
 
     def test_the_canvas_shows_the_desktop_pixels_for_the_same_view(self):
-        if not os.path.exists(os.path.join(SITE["desktop_build"], "tests", "spirelle_probe")):
-            self.skipTest("no desktop test build in " + SITE["desktop_build"])
-        views, matrices = desktop_views(SITE["desktop_build"])
+        if not os.path.exists(SITE["desktop_probe"]):
+            self.skipTest("no desktop test build: " + SITE["desktop_probe"])
+        views, matrices = desktop_views()
         self.open(program=SITE["probe"])
         self.press(Keys.SPACE)
         self.assert_paused()
@@ -492,19 +399,9 @@ class Page(unittest.TestCase):
         self.assertIsNone(self.browser.find_element(By.TAG_NAME, "body").get_attribute("data-exit-status"))
 
 
-class WebKitPage(Page):
+class WebKitPage(OnPrivateX, Page):
     """The same tests in WebKitGTK's own MiniBrowser, through its WebDriver, on a private X
     server: the engine of every browser on an iPhone."""
-
-    @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.xvfb = Xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.xvfb.close()
-        super().tearDownClass()
 
     def start_browser(self, webgl):
         options = webdriver.WebKitGTKOptions()
@@ -546,63 +443,21 @@ class WebKitPage(Page):
                       "on the private X server no window hides another")
 
 
-class Firefox:
-    """Debian's Firefox on a private X server, driven by puppeteer-core through
-    firefox_bridge.mjs, one JSON request and answer a line."""
-
-    def __init__(self, xvfb):
-        self.process = subprocess.Popen(
-            ["node", os.path.join(os.path.dirname(__file__), "firefox_bridge.mjs"),
-             SITE["puppeteer"], "/usr/bin/firefox-esr"],
-            env=xvfb.env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-
-    def call(self, op, **arguments):
-        self.process.stdin.write(json.dumps(dict(arguments, op=op)) + "\n")
-        self.process.stdin.flush()
-        answer = self.process.stdout.readline()
-        if not answer:
-            raise RuntimeError("Firefox's bridge ended")
-        answer = json.loads(answer)
-        if "error" in answer:
-            raise RuntimeError(answer["error"])
-        return answer["value"]
-
-    def evaluate(self, script):
-        return self.call("evaluate", script=script)
-
-    def close(self):
-        self.process.stdin.close()
-        try:
-            self.process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-
-
-class FirefoxPage(unittest.TestCase):
+class FirefoxPage(OnPrivateX):
     """The page's smoke set in Firefox (Gecko): start-up, the keys, a drag, pause, one step per
     frame drawn, the desktop's pixels, and Escape."""
 
     @classmethod
     def setUpClass(cls):
-        cls.xvfb = Xvfb()
+        super().setUpClass()
         cls.server = serve(site_for(SITE["probe"], SITE["site"]))
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.shutdown()
-        cls.xvfb.close()
+        cls.addClassCleanup(cls.server.shutdown)
 
     def setUp(self):
-        self.firefox = Firefox(self.xvfb)
+        self.firefox = Firefox(self.xvfb, SITE["puppeteer"])
         self.addCleanup(self.firefox.close)
         self.firefox.call("goto", url="http://127.0.0.1:%d/" % self.server.server_address[1])
-        # Running once the first frame is drawn: then the frames are counted.
-        deadline = time.monotonic() + 60
-        while not self.firefox.evaluate("!!(window.Module && Module._spirelleState && "
-                                        "Module.ctx && Module.ctx.drawingBufferWidth)"):
-            self.assertLess(time.monotonic(), deadline, "the page did not start")
-            time.sleep(0.1)
+        await_started(self.firefox.evaluate)
         self.firefox.evaluate("(() => {" + COUNT_FRAMES + COLLECT_ERRORS + "})()")
 
     def state(self):
@@ -652,9 +507,9 @@ class FirefoxPage(unittest.TestCase):
         self.assertEqual(self.firefox.evaluate("spirelleErrors"), [])
 
     def test_the_canvas_shows_the_desktop_pixels_for_the_same_view(self):
-        if not os.path.exists(os.path.join(SITE["desktop_build"], "tests", "spirelle_probe")):
-            self.skipTest("no desktop test build in " + SITE["desktop_build"])
-        views, _ = desktop_views(SITE["desktop_build"])
+        if not os.path.exists(SITE["desktop_probe"]):
+            self.skipTest("no desktop test build: " + SITE["desktop_probe"])
+        views, _ = desktop_views()
         self.firefox.call("keys", keys=[" "])
         for desktop, state in views:
             self.firefox.evaluate(set_view(state))
@@ -665,9 +520,11 @@ if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--site", required=True)
     parser.add_argument("--probe", required=True, help="the page's test build, spirelle_probe.js")
-    parser.add_argument("--desktop-build", required=True, help="the desktop's test build folder")
+    parser.add_argument("--desktop-probe", required=True, help="the desktop's test build")
+    parser.add_argument("--desktop-spy", required=True, help="the desktop's GL spy")
     parser.add_argument("--puppeteer", help="puppeteer-core's folder, for Firefox")
     args, rest = parser.parse_known_args()
-    SITE.update(site=os.path.abspath(args.site), probe=args.probe, desktop_build=args.desktop_build,
+    SITE.update(site=os.path.abspath(args.site), probe=args.probe, desktop_probe=args.desktop_probe,
+                desktop_spy=args.desktop_spy,
                 puppeteer=args.puppeteer and os.path.abspath(args.puppeteer))
     run_suite(rest)

@@ -5,16 +5,14 @@ import re
 import shutil
 import struct
 import subprocess
-import sys
 import time
 import unittest
 import zipfile
 
 import pefile
 
-sys.path.insert(0, os.path.dirname(__file__))
-
-from harness import Viewer, Xvfb, run_tests  # noqa: E402
+from instruments.xserver import Viewer, Xvfb
+from tests.e2e.harness import run_tests
 
 BUILD = {}
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -31,7 +29,7 @@ def run(*args, **kwargs):
 
 class Binary(unittest.TestCase):
     def test_a_32_bit_console_program_that_needs_only_windows(self):
-        program = os.path.join(BUILD["build_dir"], "spirelle.exe")
+        program = BUILD["viewer"]
         self.assertIn("PE32 executable (console) Intel 80386", run("file", program))
         imports = re.findall(r"DLL Name: (\S+)", run("i686-w64-mingw32-objdump", "-p", program))
         self.assertLessEqual({name.lower() for name in imports}, WINDOWS_DLLS)
@@ -44,7 +42,7 @@ class Binary(unittest.TestCase):
 
 
     def test_carries_the_galaxy_icon_and_its_version(self):
-        program = pefile.PE(os.path.join(BUILD["build_dir"], "spirelle.exe"))
+        program = pefile.PE(BUILD["viewer"])
         strings = {key.decode(): value.decode()
                    for info in program.FileInfo[0] if info.Key == b"StringFileInfo"
                    for table in info.StringTable for key, value in table.entries.items()}

@@ -7,8 +7,7 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
-from harness import run_suite  # noqa: E402
+from tests.e2e.harness import run_suite
 
 DEPS = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "deps.sh"
 RELEASE = next(line.split("=", 1)[1].strip().strip('"')

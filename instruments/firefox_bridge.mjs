@@ -1,4 +1,4 @@
-// Firefox for the page's tests (tests/e2e/test_web.py): Debian's firefox-esr, driven by
+// Firefox for the page's tests (instruments/browser.py): Debian's firefox-esr, driven by
 // puppeteer-core over WebDriver BiDi, since no geckodriver can be had here. The tests send one
 // JSON request a line on standard input and read one JSON answer a line: {"value": ...} or
 // {"error": "..."}.
