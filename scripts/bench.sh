@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Measures Spirelle: the star computation against its libm floor (Google Benchmark), then
-# the real viewer's frame rate on Xvfb beside an empty frame and a frame of fixed vertices.
-# The measuring builds have a folder of their own, build-bench/, without the tests.
+# Measures Spirelle: the star computation against its libm floor (Google Benchmark), then the
+# real viewer's frame rate and CPU time on Xvfb beside a straightforward build, an empty frame,
+# a frame of fixed vertices, and that frame kept busy for the floor's time (bench/frame_rate.py).
+# Usage: scripts/bench.sh [bench/frame_rate.py options: --rounds N --seconds S]
+# The measuring builds have a folder of their own, build-bench/ (the bench preset), without
+# the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh bench
 build=build-bench
-cmake -S . -B "$build" -DBUILD_TESTING=OFF -DSPIRELLE_BENCHMARKS=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" >/dev/null
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j "$(nproc)" >/dev/null
 
 out=$build/star_field_bench.txt
 "$build"/bench/star_field_bench --benchmark_repetitions=20 --benchmark_report_aggregates_only=true \
   --benchmark_enable_random_interleaving=true | tee "$out"
 floor=$(sed -n 's|^tick1000: .* / \([0-9.]*\) us)$|\1|p' "$out")
 echo
-python3 bench/frame_rate.py --viewer "$build"/spirelle \
+python3 -m bench.frame_rate --viewer "$build"/spirelle \
   --straightforward "$build"/bench/spirelle_straightforward \
-  --empty "$build"/bench/spirelle_empty_frame --precomputed "$build"/bench/spirelle_precomputed_frame \
-  --counter "$build"/bench/libframecount.so --floor-us "$floor" "$@"
+  --empty "$build"/bench/spirelle_empty_frame \
+  --precomputed "$build"/instruments/spirelle_precomputed_frame \
+  --counter "$build"/instruments/libframecount.so --floor-us "$floor" "$@"

@@ -7,12 +7,10 @@
 # Usage: scripts/build-web.sh [--test]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-work=$root/build-emscripten
-site=$root/build-web
-deps=$work/deps
-jobs=$(nproc)
-source scripts/steps.sh build-web "$work/last-step.log"
+source scripts/lib.sh
+work=$spirelle_root/build-emscripten
+site=$spirelle_root/build-web
+step build-web "$work/last-step.log"
 
 case "${1:-}" in
   "") mode=build ;;
@@ -20,37 +18,27 @@ case "${1:-}" in
   *) echo "usage: $0 [--test]" >&2; exit 2 ;;
 esac
 
-scripts/deps.sh web >"$log" 2>&1 || fail "could not install Emscripten (apt-get install emscripten)"
+quietly scripts/deps.sh web || fail "could not install Emscripten (apt-get install emscripten)"
 command -v emcc >/dev/null || fail "Emscripten's emcc is missing (apt-get install emscripten)"
 command -v node >/dev/null || fail "Node.js is missing, which Emscripten runs on"
 # Debian's Emscripten needs Debian's acorn, which a Node.js from elsewhere does not look for.
 NODE_PATH=$(dirname "$(dpkg -L node-acorn | grep -m1 '/acorn/package.json$')")/..
 export NODE_PATH=$(cd "$NODE_PATH" && pwd)
 
-if [ ! -f "$deps/lib/libgtest.a" ]; then
-  echo "Building GoogleTest for the web"
-  [ -f /usr/src/googletest/CMakeLists.txt ] || fail "GoogleTest's sources are missing (libgtest-dev)"
-  quietly emcmake cmake -S /usr/src/googletest -B "$deps/build-googletest" -DBUILD_GMOCK=OFF \
-    -Dgtest_disable_pthreads=ON -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" &&
-    quietly cmake --build "$deps/build-googletest" -j "$jobs" &&
-    quietly cmake --install "$deps/build-googletest" || fail "could not build GoogleTest for the web"
-fi
-
-quietly emcmake cmake -S . -B "$work" -DCMAKE_BUILD_TYPE=Release -DSPIRELLE_WERROR=ON \
-  -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_FIND_ROOT_PATH="$deps" -DSPIRELLE_WEB_SITE="$site" \
-  "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch" \
-  -DPython3_EXECUTABLE=/usr/bin/python3 || fail "could not configure the web build"
-quietly cmake --build "$work" -j "$jobs" || fail "could not build the web program"
+CMAKE_LAUNCHER=emcmake build_googletest "$work/deps" -Dgtest_disable_pthreads=ON
+# The web preset, with Node.js named by its path for CTest to run the unit tests with.
+CMAKE_LAUNCHER=emcmake configure_and_build web \
+  "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch"
 rm -rf "$site"
 quietly cmake --install "$work" --prefix "$site" || fail "could not lay out $site"
 echo "Built $site: $(cd "$site" && echo *)"
 [ "$mode" = build ] && exit 0
 
-scripts/deps.sh web-test >"$log" 2>&1 ||
+quietly scripts/deps.sh web-test ||
   fail "could not install Chromium, its WebDriver and Selenium for the browser tests"
 command -v chromium >/dev/null || fail "Chromium is missing (apt-get install chromium)"
 command -v chromedriver >/dev/null || fail "ChromeDriver is missing (apt-get install chromium-driver)"
-scripts/deps.sh web-engines >"$log" 2>&1 ||
+quietly scripts/deps.sh web-engines ||
   fail "could not install WebKitGTK's WebDriver and Firefox for the browser tests"
 # puppeteer-core drives Firefox; 24.x is the last to run on Node 18 and 20. At most three
 # tries, each bounded, with pauses of 10 and 20 seconds.
@@ -60,9 +48,9 @@ if ! grep -qs "\"version\": \"$puppeteer\"" "$work/npm/node_modules/puppeteer-co
   echo "Installing puppeteer-core $puppeteer from npm"
   for pause in 10 20 0; do
     timeout 300 npm install --prefix "$work/npm" --no-audit --no-fund --loglevel=error \
-      "puppeteer-core@$puppeteer" >"$log" 2>&1 && break
+      "puppeteer-core@$puppeteer" >"$spirelle_log" 2>&1 && break
     [ "$pause" -eq 0 ] && fail "could not install puppeteer-core $puppeteer from npm"
     sleep "$pause"
   done
 fi
-scripts/ctest-step.py web --test-dir "$work" --output-on-failure
+run_tests web --preset web

@@ -8,11 +8,10 @@
 # Usage: scripts/build-windows.sh [--test | --test-if-native]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-build=$root/build-windows
+source scripts/lib.sh
+build=$spirelle_root/build-windows
 deps=$build/deps
-jobs=$(nproc)
-source scripts/steps.sh build-windows "$build/last-step.log"
+step build-windows "$build/last-step.log"
 
 case "${1:-}" in
   "") mode=build ;;
@@ -47,46 +46,29 @@ freeglut_source() {
   dirname "${found[0]}"
 }
 
-# Configures, builds and installs a CMake project for i686 Windows into the deps prefix.
-cross_build_library() {
-  local name=$1 source=$2
-  shift 2
-  quietly cmake -S "$source" -B "$deps/build-$name" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$deps" "$@" &&
-    quietly cmake --build "$deps/build-$name" -j "$jobs" &&
-    quietly cmake --install "$deps/build-$name" || fail "could not build $name for Windows"
-}
-
+toolchain=-DCMAKE_TOOLCHAIN_FILE=$spirelle_root/cmake/i686-w64-mingw32.cmake
 if [ ! -f "$deps/lib/libglut.a" ]; then
   echo "Building freeglut for Windows"
-  cross_build_library freeglut "$(freeglut_source)" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \
-    -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON
+  quietly cmake -S "$(freeglut_source)" -B "$deps/build-freeglut" "$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \
+    -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON &&
+    quietly cmake --build "$deps/build-freeglut" -j "$(nproc)" &&
+    quietly cmake --install "$deps/build-freeglut" || fail "could not build freeglut for Windows"
 fi
-if [ ! -f "$deps/lib/libgtest.a" ]; then
-  echo "Building GoogleTest for Windows"
-  [ -f /usr/src/googletest/CMakeLists.txt ] || fail "GoogleTest's sources are missing (libgtest-dev)"
-  cross_build_library googletest /usr/src/googletest -DBUILD_GMOCK=OFF
-fi
+build_googletest "$deps" "$toolchain"
 
-# The program. The tests run on Debian's Python, which has the Python packages that
-# scripts/deps.sh installs.
-quietly cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
-  -DCMAKE_PREFIX_PATH="$deps" -DSPIRELLE_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
-  -DPython3_EXECUTABLE=/usr/bin/python3 || fail "could not configure $build"
-quietly cmake --build "$build" -j "$jobs" || fail "could not build the Windows program"
+# The program (the windows preset). The tests run on Debian's Python, which has the Python
+# packages that scripts/deps.sh installs.
+configure_and_build windows
 (cd "$build" && quietly cpack) || fail "could not make the zip"
 echo "Built $build/spirelle.exe and $(ls "$build"/spirelle-*-win32.zip)"
-scripts/ctest-step.py windows-build --test-dir "$build" --output-on-failure -R '^windows\.binary$'
+run_tests windows-build --preset windows -R '^windows\.binary$'
 [ "$mode" = build ] && exit 0
 
 # With --test-if-native, a machine that cannot run the Wine tests still passes, with one loud
-# line that says why; scripts/test.sh repeats it at its end from this file.
-skipped=$build/wine-tests-skipped.txt
-rm -f "$skipped"
+# line that says why, which scripts/test.sh repeats at its end.
 skip_wine_tests() {
-  echo "*** build-windows: THE WINE TESTS DID NOT RUN: $*; the Windows program was built and" \
-    "checked, not run ***" | tee "$skipped" >&2
+  report_skip "THE WINE TESTS DID NOT RUN: $*; the Windows program was built and checked, not run"
   exit 0
 }
 if ! scripts/deps.sh windows-test; then
@@ -148,4 +130,4 @@ fi
 # QEMU's crashes earn a test a second run; where Wine runs natively, a failure is a failure.
 retry=()
 [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || retry=(--repeat until-pass:2)
-scripts/ctest-step.py windows --test-dir "$build" --output-on-failure "${retry[@]}" -R '^(numerics|unit|windows\.zip)$'
+run_tests windows --preset windows "${retry[@]}" -R '^(numerics|unit|windows\.zip)$'

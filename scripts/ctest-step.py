@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Runs ctest for one step of the test command, then prints the step's counts in one line.
 
-Usage: scripts/ctest-step.py STEP [ctest options]
+Usage: scripts/ctest-step.py [--report FILE] STEP [ctest options]
+
+With --report, the line of counts is also added to FILE (scripts/lib.sh's run_tests names
+the test command's report).
 
 It fails when ctest fails, when no test ran, and on any skip that tests/expected_skips.txt
 does not list for the step. Skips are read from ctest's JUnit report: tests that CTest itself
@@ -50,7 +53,11 @@ def skips_of(case):
 
 
 def main():
-    step, ctest_args = sys.argv[1], sys.argv[2:]
+    args = sys.argv[1:]
+    report_file = None
+    if args[:1] == ["--report"]:
+        report_file, args = args[1], args[2:]
+    step, ctest_args = args[0], args[1:]
     with tempfile.TemporaryDirectory(prefix="spirelle-ctest-") as folder:
         report = os.path.join(folder, "junit.xml")
         # The whole output of a passed suite, where its skips are named.
@@ -73,9 +80,8 @@ def main():
             unexpected.append(name)
     counts = f"{step}: {passed} passed, {len(failed)} failed, {len(skipped)} skipped"
     print(counts)
-    # The test command gathers every step's line, to repeat them at its end.
-    if os.environ.get("SPIRELLE_STEP_COUNTS"):
-        with open(os.environ["SPIRELLE_STEP_COUNTS"], "a") as gathered:
+    if report_file:
+        with open(report_file, "a") as gathered:
             print(counts, file=gathered)
     if unexpected:
         print(f"{step}: FAILED: {len(unexpected)} skip(s) that tests/expected_skips.txt does not "

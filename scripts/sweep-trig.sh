@@ -6,6 +6,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh bench
-cmake -S . -B build-bench -DBUILD_TESTING=OFF -DSPIRELLE_BENCHMARKS=ON >/dev/null
-cmake --build build-bench --target trig_sweep -j "$(nproc)" >/dev/null
+cmake --preset bench >/dev/null
+cmake --build --preset bench --target trig_sweep -j "$(nproc)" >/dev/null
 exec build-bench/bench/trig_sweep "$@"

@@ -1,5 +1,5 @@
-"""The test command runs every desktop test even in a build folder that the README's install
-recipe configured first, without tests."""
+"""The test command's desktop preset configures every desktop test, even in a build folder that
+the README's install recipe configured first, without tests."""
 import os
 import pathlib
 import re
@@ -9,8 +9,7 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
-from harness import run_suite  # noqa: E402
+from tests.e2e.harness import run_suite
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
@@ -33,7 +32,7 @@ class TestCommand(unittest.TestCase):
             run(*[installed if word == "build" else word for word in shlex.split(recipe)])
             self.assertEqual(listed_tests(installed), [])
             for folder in (installed, fresh):
-                run("scripts/test.sh", "--configure", folder)
+                run("cmake", "--preset", "desktop", "-B", folder)
             tests = listed_tests(installed)
             self.assertEqual(tests, listed_tests(fresh))
             self.assertIn("e2e.viewer", tests)

@@ -1,0 +1,59 @@
+# Sourced by the build scripts: the steps they share. It defines, and sets nothing else:
+#   step NAME LOG          names the step for its messages and sends quiet output to LOG
+#   fail MESSAGE...        one line that names the step (and the log, if it has text); exits 1
+#   quietly COMMAND...     runs COMMAND with its output in the step's log
+#   configure_and_build PRESET [CMAKE OPTIONS...]   configures and builds a preset's folder
+#   build_googletest PREFIX [CMAKE OPTIONS...]      GoogleTest from Debian's sources into
+#                          PREFIX, unless it is there; CMAKE_LAUNCHER (emcmake, say) may
+#                          come before cmake
+#   run_tests STEP [CTEST OPTIONS...]               the step's tests, counted (ctest-step.py)
+#   report_skip MESSAGE    a part of a step that did not run, said now and again at the end
+# A step's counts and skips go to one report, build/test-report.txt, which scripts/test.sh
+# empties first and prints last.
+spirelle_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+spirelle_report=$spirelle_root/build/test-report.txt
+
+step() {
+  spirelle_step=$1
+  spirelle_log=$2
+  mkdir -p "$(dirname "$spirelle_log")"
+  rm -f "$spirelle_log"
+}
+
+fail() {
+  if [ -s "$spirelle_log" ]; then echo "$spirelle_step: $* (details: $spirelle_log)"
+  else echo "$spirelle_step: $*"; fi >&2
+  exit 1
+}
+
+quietly() { "$@" >"$spirelle_log" 2>&1; }
+
+configure_and_build() {
+  local preset=$1
+  shift
+  quietly ${CMAKE_LAUNCHER:-} cmake --preset "$preset" "$@" ||
+    fail "could not configure the $preset build"
+  quietly cmake --build --preset "$preset" -j "$(nproc)" || fail "could not build the $preset build"
+}
+
+build_googletest() {
+  local prefix=$1
+  shift
+  [ -f "$prefix/lib/libgtest.a" ] && return 0
+  echo "$spirelle_step: building GoogleTest from Debian's sources"
+  [ -f /usr/src/googletest/CMakeLists.txt ] || fail "GoogleTest's sources are missing (libgtest-dev)"
+  quietly ${CMAKE_LAUNCHER:-} cmake -S /usr/src/googletest -B "$prefix/build-googletest" \
+    -DBUILD_GMOCK=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_INSTALL_LIBDIR=lib "$@" &&
+    quietly cmake --build "$prefix/build-googletest" -j "$(nproc)" &&
+    quietly cmake --install "$prefix/build-googletest" || fail "could not build GoogleTest"
+}
+
+run_tests() {
+  "$spirelle_root/scripts/ctest-step.py" --report "$spirelle_report" "$@"
+}
+
+report_skip() {
+  mkdir -p "$(dirname "$spirelle_report")"
+  echo "*** $spirelle_step: $* ***" | tee -a "$spirelle_report" >&2
+}
