@@ -3,6 +3,7 @@
 // vertex calls and no error check. It links WebGL as Emscripten offers it, without web/'s
 // layer, and steps once a frame as the page does (web/glut_frames.js).
 #define GL_GLEXT_PROTOTYPES
+#include "input.h"
 #include "star_field.h"
 #include "view_state.h"
 
@@ -37,7 +38,7 @@ void frame()
 
 void idle()
 {
-    viewState.tick = static_cast<std::int32_t>(static_cast<std::uint32_t>(viewState.tick) + 1u);
+    advanceTick(viewState);
     glutPostRedisplay();
 }
 }  // namespace

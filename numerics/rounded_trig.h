@@ -42,28 +42,26 @@ inline SinCos<double> fastSinCos(double angle)
         quarter * halfPi4;
 
     // Taylor series to r^15 and r^16: for |r| <= pi/4 the first terms left out are below
-    // 2^-54 and 2^-58.
+    // 2^-54 and 2^-58. The coefficients are the slow path's, rounded to double (their highs).
     const double r2 = reduced * reduced;
+    constexpr auto& s = slowTrig::sineHead;
+    constexpr auto& c = slowTrig::cosineHead;
     const double sinReduced =
         reduced +
         reduced * r2 *
-            (-0x1.5555555555555p-3 +
-             r2 * (0x1.1111111111111p-7 +
-                   r2 * (-0x1.a01a01a01a01ap-13 +
-                         r2 * (0x1.71de3a556c734p-19 +
-                               r2 * (-0x1.ae64567f544e4p-26 +
-                                     r2 * (0x1.6124613a86d09p-33 +
-                                           r2 * -0x1.ae7f3e733b81fp-41))))));
+            (s[0].high +
+             r2 * (s[1].high +
+                   r2 * (s[2].high +
+                         r2 * (s[3].high +
+                               r2 * (s[4].high + r2 * (s[5].high + r2 * s[6].high))))));
     const double cosReduced =
         1.0 +
-        r2 * (-0.5 +
-              r2 * (0x1.5555555555555p-5 +
-                    r2 * (-0x1.6c16c16c16c17p-10 +
-                          r2 * (0x1.a01a01a01a01ap-16 +
-                                r2 * (-0x1.27e4fb7789f5cp-22 +
-                                      r2 * (0x1.1eed8eff8d898p-29 +
-                                            r2 * (-0x1.93974a8c07c9dp-37 +
-                                                  r2 * 0x1.ae7f3e733b81fp-45)))))));
+        r2 * (c[0].high +
+              r2 * (c[1].high +
+                    r2 * (c[2].high +
+                          r2 * (c[3].high +
+                                r2 * (c[4].high +
+                                      r2 * (c[5].high + r2 * (c[6].high + r2 * c[7].high)))))));
 
     // The quadrant picks and signs the two: quarter's last two bits sit in shifted's. The
     // choice is made on the bits, with masks rather than branches, so that it vectorises.

@@ -19,7 +19,8 @@ using doubleDouble::Value;
 // from k = 1. For |r| <= pi/4 the terms up to r^16 can exceed 2^-54 of the result, and their
 // coefficients are double-doubles, good to 2^-106; the smaller terms after them round in
 // double below 2^-106 of the result; the first terms left out, r^29 / 29! and r^30 / 30!,
-// are below 2^-112. Derived by tests/vectors/trig_constants.py.
+// are below 2^-112. Derived by tests/vectors/trig_constants.py. The fast path
+// (rounded_trig.h) takes the heads' high parts, the coefficients rounded to double.
 inline constexpr Value sineHead[] = {
     {-0x1.5555555555555p-3, -0x1.5555555555555p-57},
     {0x1.1111111111111p-7, 0x1.1111111111111p-63},

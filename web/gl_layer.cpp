@@ -43,47 +43,12 @@ struct MatrixStack {
     std::size_t depth;
     Matrix& top() { return entries.back(); }
 };
-std::array<MatrixStack, 3> stacks = {{{{identity}, 32}, {{identity}, 32}, {{identity}, 10}}};
-MatrixStack* current = &stacks[0];
+enum class MatrixMode : std::size_t { modelView, projection, texture };
 
 struct Vertex {
     GLfloat x, y, z;
 };
-std::vector<Vertex> batch;
-bool inBatch = false;
-GLfloat pointSize = 1.0f;
-std::array<GLfloat, 4> viewport = {};  // half width and height, then the centre, in pixels
-
-// What the program set in the context, to set again in a context the browser gives back.
-std::array<GLfloat, 4> clearColour = {};
-bool depthTest = false;
-std::optional<std::array<GLint, 4>> viewportBox;  // x, y, width, height once glViewport is called
-
-GLenum pendingError = GL_NO_ERROR;
-
-// As desktop OpenGL does, the first error is kept until glGetError reads it.
-void record(GLenum error)
-{
-    if (pendingError == GL_NO_ERROR) {
-        pendingError = error;
-    }
-}
-
-// Most calls are not allowed between glBegin and glEnd; they are then ignored.
-bool outsideBatch()
-{
-    if (inBatch) {
-        record(GL_INVALID_OPERATION);
-    }
-    return !inBatch;
-}
-
-void multiplyCurrent(const Matrix& m) { current->top() = multiply(current->top(), m); }
-
-void keepViewport(GLint x, GLint y, GLsizei width, GLsizei height)
-{
-    viewport = {width / 2.0f, height / 2.0f, x + width / 2.0f, y + height / 2.0f};
-}
+using Box = std::array<GLint, 4>;  // x, y, width, height, in pixels
 
 // The shader takes the product of projection and model-view; every point is white. A point
 // goes to the centre of the pixel its window position lies in, once that position is snapped
@@ -96,6 +61,61 @@ struct Pipeline {
     GLsizeiptr bufferBytes = 0;  // the vertex buffer's size, grown as batches need
 };
 
+// Everything the layer keeps: the state the program set, which WebGL either lacks (matrices,
+// the batch, the point size, the pending error) or loses with its context (the rest).
+struct Layer {
+    std::array<MatrixStack, 3> stacks = {{{{identity}, 32}, {{identity}, 32}, {{identity}, 10}}};
+    MatrixMode mode = MatrixMode::modelView;
+    std::vector<Vertex> batch;
+    bool inBatch = false;
+    GLfloat pointSize = 1.0f;
+    std::array<GLfloat, 4> clearColour = {};
+    bool depthTest = false;
+    std::optional<Box> viewport;  // once glViewport is called; till then the canvas's own
+    GLenum pendingError = GL_NO_ERROR;
+    std::optional<Pipeline> pipeline;  // made at the first draw, again after a lost context
+
+    MatrixStack& stack(MatrixMode which) { return stacks[static_cast<std::size_t>(which)]; }
+    MatrixStack& current() { return stack(mode); }
+};
+Layer layer;
+
+// As desktop OpenGL does, the first error is kept until glGetError reads it.
+void record(GLenum error)
+{
+    if (layer.pendingError == GL_NO_ERROR) {
+        layer.pendingError = error;
+    }
+}
+
+// Most calls are not allowed between glBegin and glEnd; they are then ignored.
+bool outsideBatch()
+{
+    if (layer.inBatch) {
+        record(GL_INVALID_OPERATION);
+    }
+    return !layer.inBatch;
+}
+
+void multiplyCurrent(const Matrix& m)
+{
+    Matrix& top = layer.current().top();
+    top = multiply(top, m);
+}
+
+// The viewport as the shader takes it: half width and height, then the centre, in pixels.
+std::array<GLfloat, 4> shaderViewport()
+{
+    Box box = {};
+    if (layer.viewport) {
+        box = *layer.viewport;
+    } else {
+        emscripten_glGetIntegerv(GL_VIEWPORT, box.data());
+    }
+    const auto [x, y, width, height] = box;
+    return {width / 2.0f, height / 2.0f, x + width / 2.0f, y + height / 2.0f};
+}
+
 GLuint compile(GLenum type, const char* source)
 {
     const GLuint shader = emscripten_glCreateShader(type);
@@ -104,7 +124,7 @@ GLuint compile(GLenum type, const char* source)
     return shader;
 }
 
-Pipeline make()
+Pipeline makePipeline()
 {
     const GLuint program = emscripten_glCreateProgram();
     emscripten_glAttachShader(program, compile(GL_VERTEX_SHADER, R"(
@@ -130,17 +150,10 @@ Pipeline make()
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
     emscripten_glEnableVertexAttribArray(0);
     emscripten_glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), nullptr);
-    if (viewport[0] == 0.0f) {  // no glViewport yet: the context's own, the canvas
-        GLint initial[4] = {};
-        emscripten_glGetIntegerv(GL_VIEWPORT, initial);
-        keepViewport(initial[0], initial[1], initial[2], initial[3]);
-    }
     return Pipeline{emscripten_glGetUniformLocation(program, "matrix"),
                     emscripten_glGetUniformLocation(program, "pointSize"),
                     emscripten_glGetUniformLocation(program, "viewport")};
 }
-
-std::optional<Pipeline> made;
 
 // Browsers take a WebGL context back under memory pressure or when a phone puts the page in
 // the background. Cancelling the loss lets the browser give it back; the program and buffer
@@ -154,20 +167,22 @@ EM_BOOL keepLostContext(int, const void*, void*)
 
 EM_BOOL restoreContext(int, const void*, void*)
 {
-    made.reset();
-    emscripten_glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
-    if (depthTest) {
+    layer.pipeline.reset();
+    const auto [red, green, blue, alpha] = layer.clearColour;
+    emscripten_glClearColor(red, green, blue, alpha);
+    if (layer.depthTest) {
         emscripten_glEnable(GL_DEPTH_TEST);
     }
-    if (viewportBox) {
-        const auto [x, y, width, height] = *viewportBox;
+    if (layer.viewport) {
+        const auto [x, y, width, height] = *layer.viewport;
         emscripten_glViewport(x, y, width, height);
     }
     glutPostRedisplay();  // as a window shown again is drawn again
     return EM_TRUE;
 }
 
-Pipeline& pipeline()
+// The pipeline to draw with, made on first use; the context's loss is watched from then on.
+Pipeline& drawingPipeline()
 {
     static const bool watching = [] {
         emscripten_set_webglcontextlost_callback("#canvas", nullptr, EM_FALSE, keepLostContext);
@@ -175,10 +190,10 @@ Pipeline& pipeline()
         return true;
     }();
     static_cast<void>(watching);
-    if (!made) {
-        made = make();
+    if (!layer.pipeline) {
+        layer.pipeline = makePipeline();
     }
-    return *made;
+    return *layer.pipeline;
 }
 }  // namespace
 
@@ -187,7 +202,7 @@ void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha)
 {
     if (outsideBatch()) {
         emscripten_glClearColor(red, green, blue, alpha);
-        clearColour = {red, green, blue, alpha};
+        layer.clearColour = {red, green, blue, alpha};
     }
 }
 
@@ -216,7 +231,7 @@ void glEnable(GLenum capability)
         return;
     }
     emscripten_glEnable(capability);
-    depthTest = true;
+    layer.depthTest = true;
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
@@ -229,8 +244,7 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
         return;
     }
     emscripten_glViewport(x, y, width, height);
-    viewportBox = {x, y, width, height};
-    keepViewport(x, y, width, height);
+    layer.viewport = Box{x, y, width, height};
 }
 
 // The browser hands a frame's commands to the GPU when the frame's task ends, so a flush has
@@ -243,34 +257,35 @@ void glMatrixMode(GLenum mode)
         return;
     }
     switch (mode) {
-    case GL_MODELVIEW: current = &stacks[0]; break;
-    case GL_PROJECTION: current = &stacks[1]; break;
-    case GL_TEXTURE: current = &stacks[2]; break;
+    case GL_MODELVIEW: layer.mode = MatrixMode::modelView; break;
+    case GL_PROJECTION: layer.mode = MatrixMode::projection; break;
+    case GL_TEXTURE: layer.mode = MatrixMode::texture; break;
     default: record(GL_INVALID_ENUM);
     }
 }
 
-// The matrices at the top of their stacks, column by column, as desktop OpenGL gives them.
+// For the tests only (the viewer never reads a matrix back): the matrices at the top of their
+// stacks, column by column, as desktop OpenGL gives them.
 void glGetFloatv(GLenum name, GLfloat* values)
 {
     if (!outsideBatch()) {
         return;
     }
-    const MatrixStack* stack = name == GL_MODELVIEW_MATRIX    ? &stacks[0]
-                               : name == GL_PROJECTION_MATRIX ? &stacks[1]
-                               : name == GL_TEXTURE_MATRIX    ? &stacks[2]
-                                                              : nullptr;
-    if (stack == nullptr) {
-        record(GL_INVALID_ENUM);
-        return;
+    MatrixMode which = MatrixMode::modelView;
+    switch (name) {
+    case GL_MODELVIEW_MATRIX: which = MatrixMode::modelView; break;
+    case GL_PROJECTION_MATRIX: which = MatrixMode::projection; break;
+    case GL_TEXTURE_MATRIX: which = MatrixMode::texture; break;
+    default: record(GL_INVALID_ENUM); return;
     }
-    std::copy(stack->entries.back().begin(), stack->entries.back().end(), values);
+    const Matrix& top = layer.stack(which).top();
+    std::copy(top.begin(), top.end(), values);
 }
 
 void glLoadIdentity()
 {
     if (outsideBatch()) {
-        current->top() = identity;
+        layer.current().top() = identity;
     }
 }
 
@@ -279,11 +294,12 @@ void glPushMatrix()
     if (!outsideBatch()) {
         return;
     }
-    if (current->entries.size() == current->depth) {
+    MatrixStack& stack = layer.current();
+    if (stack.entries.size() == stack.depth) {
         record(GL_STACK_OVERFLOW);
         return;
     }
-    current->entries.push_back(current->top());
+    stack.entries.push_back(stack.top());
 }
 
 void glPopMatrix()
@@ -291,11 +307,12 @@ void glPopMatrix()
     if (!outsideBatch()) {
         return;
     }
-    if (current->entries.size() == 1) {
+    MatrixStack& stack = layer.current();
+    if (stack.entries.size() == 1) {
         record(GL_STACK_UNDERFLOW);
         return;
     }
-    current->entries.pop_back();
+    stack.entries.pop_back();
 }
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
@@ -371,7 +388,7 @@ void glPointSize(GLfloat size)
         record(GL_INVALID_VALUE);
         return;
     }
-    pointSize = size;
+    layer.pointSize = size;
 }
 
 // Points are the one primitive the layer draws.
@@ -384,31 +401,33 @@ void glBegin(GLenum mode)
         record(GL_INVALID_ENUM);
         return;
     }
-    inBatch = true;
+    layer.inBatch = true;
 }
 
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (inBatch) {
-        batch.push_back({x, y, z});
+    if (layer.inBatch) {
+        layer.batch.push_back({x, y, z});
     }
 }
 
 void glEnd()
 {
-    if (!inBatch) {
+    if (!layer.inBatch) {
         record(GL_INVALID_OPERATION);
         return;
     }
-    inBatch = false;
+    layer.inBatch = false;
+    std::vector<Vertex>& batch = layer.batch;
     if (batch.empty()) {
         return;
     }
-    Pipeline& drawing = pipeline();
-    const Matrix transform = multiply(stacks[1].top(), stacks[0].top());
+    Pipeline& drawing = drawingPipeline();
+    const Matrix transform = multiply(layer.stack(MatrixMode::projection).top(),
+                                      layer.stack(MatrixMode::modelView).top());
     emscripten_glUniformMatrix4fv(drawing.matrix, 1, GL_FALSE, transform.data());
-    emscripten_glUniform1f(drawing.pointSize, pointSize);
-    emscripten_glUniform4fv(drawing.viewport, 1, viewport.data());
+    emscripten_glUniform1f(drawing.pointSize, layer.pointSize);
+    emscripten_glUniform4fv(drawing.viewport, 1, shaderViewport().data());
     // Only making the buffer larger can run out of memory: that one call is checked at once.
     const auto bytes = static_cast<GLsizeiptr>(batch.size() * sizeof(Vertex));
     if (bytes > drawing.bufferBytes) {
@@ -436,8 +455,8 @@ GLenum glGetError()
     if (!outsideBatch()) {
         return GL_NO_ERROR;
     }
-    const GLenum error = pendingError;
-    pendingError = GL_NO_ERROR;
+    const GLenum error = layer.pendingError;
+    layer.pendingError = GL_NO_ERROR;
     return error;
 }
 
