@@ -1,8 +1,12 @@
-"""The page in a browser: an HTTP server on localhost, Chromium through Selenium, Firefox through
-puppeteer-core (firefox_bridge.mjs), and the scripts that count the page's frames, collect its
-errors and call the test build's hooks; for the page's tests and its frame-rate benchmark."""
+"""The page in a browser: an HTTP server on localhost; the three engines, each with one driver
+that does the same things (Chromium and WebKit through Selenium, Firefox through puppeteer-core
+and firefox_bridge.mjs) and declares what it cannot do; and the scripts that count the page's
+frames, collect its errors and call the test build's hooks. For the page's tests and its
+frame-rate benchmark."""
+import base64
 import functools
 import http.server
+import io
 import json
 import os
 import shutil
@@ -11,8 +15,13 @@ import tempfile
 import threading
 import time
 
+from PIL import Image
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 
 # The page's frames: each frame begins with the program's one glClear.
 COUNT_FRAMES = """
@@ -35,7 +44,7 @@ console.error = function (...args) { spirelleErrors.push(args.join(" ")); logErr
 # Calls back with the width, height and RGBA rows of the next frame drawn, once it is drawn;
 # the test build is asked to draw one.
 READ_NEXT_FRAME = """
-const done = arguments[0], gl = Module.ctx, draw = gl.drawArrays;
+const done = arguments[arguments.length - 1], gl = Module.ctx, draw = gl.drawArrays;
 gl.drawArrays = function (...args) {
   draw.apply(gl, args);
   gl.drawArrays = draw;
@@ -100,9 +109,10 @@ def site_for(program, page_folder):
 
 
 def chromium(webgl=True):
+    """Headless Chromium through ChromeDriver, with WebGL drawn by SwiftShader."""
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
-    # Headless, with WebGL drawn by SwiftShader, and none of Chromium's own network traffic.
+    # None of Chromium's own network traffic, which this machine's network refuses.
     for flag in ("--headless=new", "--no-sandbox", "--use-angle=swiftshader",
                  "--enable-unsafe-swiftshader", "--force-device-scale-factor=1",
                  "--window-size=1100,800", "--no-first-run", "--disable-background-networking",
@@ -113,18 +123,188 @@ def chromium(webgl=True):
         options.add_argument("--disable-3d-apis")
     options.add_argument("--user-data-dir=" + tempfile.mkdtemp(prefix="spirelle-chromium-"))
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
-                            options=options)
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 
 
-class Firefox:
+# The keys the tests press, by the DOM's names (as puppeteer takes them), for Selenium.
+SELENIUM_KEYS = {"ArrowUp": Keys.ARROW_UP, "ArrowDown": Keys.ARROW_DOWN,
+                 "ArrowLeft": Keys.ARROW_LEFT, "ArrowRight": Keys.ARROW_RIGHT,
+                 "Escape": Keys.ESCAPE, "Enter": Keys.ENTER, "Tab": Keys.TAB, "Home": Keys.HOME,
+                 "PageDown": Keys.PAGE_DOWN, " ": Keys.SPACE}
+
+
+class Engine:
+    """One browser with a page open: what the page's tests do, the same in every engine.
+    CANNOT names what the engine's driver cannot do, each with the reason; a test that needs
+    one of them skips with that reason."""
+    NAME = ""
+    CANNOT = {}
+    CAPTURES_FROM_TEST_BUILD = False
+
+    def evaluate(self, expression):
+        """The value of a JavaScript expression in the page; a promise is awaited."""
+        raise NotImplementedError
+
+    def run(self, statements):
+        """Runs JavaScript statements in the page."""
+        self.evaluate("(() => {" + statements + "})()")
+
+    def errors(self):
+        """What the page reported as errors since COLLECT_ERRORS was run."""
+        return self.evaluate("window.spirelleErrors || []")
+
+    def settle(self):
+        """Returns after the next animation frame. The driver's input has been handled when its
+        call returns, and a redisplay it asked for was asked before this frame, so the frame
+        has drawn it."""
+        self.evaluate("new Promise((done) => requestAnimationFrame(() => done()))")
+
+    def displayed(self, selector):
+        return self.evaluate("(() => { const e = document.querySelector(%s); "
+                             "return !!(e && e.getClientRects().length); })()" % json.dumps(selector))
+
+
+class SeleniumEngine(Engine):
+    """An engine driven through Selenium and its WebDriver."""
+
+    def __init__(self, driver):
+        self.driver = driver
+        driver.set_script_timeout(30)  # bounds the waits on animation frames
+
+    def goto(self, url):
+        self.driver.get(url)
+
+    def evaluate(self, expression):
+        return self.driver.execute_script("return (%s)" % expression)
+
+    def press(self, keys):
+        ActionChains(self.driver).send_keys(*(SELENIUM_KEYS.get(k, k) for k in keys)).perform()
+
+    def drag(self, points):
+        """The left button pressed at the first point, moved through the others, released at
+        the last, in the page's CSS pixels."""
+        actions = ActionBuilder(self.driver)
+        actions.pointer_action.move_to_location(*map(round, points[0])).pointer_down()
+        for point in points[1:]:
+            actions.pointer_action.move_to_location(*map(round, point))
+        actions.pointer_action.pointer_up()
+        actions.perform()
+
+    def click(self, selector):
+        self.driver.find_element(By.CSS_SELECTOR, selector).click()
+
+    def accessible_names(self, selector):
+        return [e.accessible_name for e in self.driver.find_elements(By.CSS_SELECTOR, selector)]
+
+    def refresh(self):
+        self.driver.refresh()
+
+    def capture(self):
+        """The canvas as the page shows it, RGB."""
+        png = self.driver.find_element(By.ID, "canvas").screenshot_as_png
+        return Image.open(io.BytesIO(png)).convert("RGB")
+
+    def close(self):
+        self.driver.quit()
+
+
+class Chromium(SeleniumEngine):
+    NAME = "Chromium"
+
+    def __init__(self, webgl=True, xvfb=None, puppeteer=None):
+        super().__init__(chromium(webgl))
+
+    def errors(self):
+        """Chromium's log, which holds the errors from before the page's first frame as well."""
+        return [entry["message"] for entry in self.driver.get_log("browser")
+                if entry["level"] == "SEVERE"]
+
+    def cdp(self, command, parameters):
+        return self.driver.execute_cdp_cmd(command, parameters)
+
+    def emulate_phone(self, width, height):
+        """A phone's screen of width x height CSS pixels, with touch."""
+        self.cdp("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": 1, "mobile": True})
+        self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": True})
+
+    def touch(self, kind, x, y):
+        """A touch event: touchStart, touchMove or touchEnd, at page pixels x, y."""
+        points = [] if kind == "touchEnd" else [{"x": x, "y": y}]
+        self.cdp("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
+    def mouse(self, kind, x, y):
+        """The mouse event that stands for a touch event, the left button held."""
+        self.cdp("Input.dispatchMouseEvent", {
+            "type": {"touchStart": "mousePressed", "touchMove": "mouseMoved",
+                     "touchEnd": "mouseReleased"}[kind],
+            "x": x, "y": y, "button": "left", "buttons": 1, "clickCount": 1})
+
+    def hide_for(self, seconds):
+        """Opens a tab over the page for a time, then shows the page again."""
+        page = self.driver.current_window_handle
+        self.driver.switch_to.new_window("tab")
+        time.sleep(seconds)
+        self.driver.close()
+        self.driver.switch_to.window(page)
+
+
+class WebKit(SeleniumEngine):
+    """WebKitGTK's own MiniBrowser through its WebDriver, on a private X server: the engine of
+    every browser on an iPhone."""
+    NAME = "WebKit"
+    CANNOT = {
+        "phone": "phone screens and touch are emulated through Chromium's DevTools protocol",
+        "hidden tab": "WebKit's driver opens a new window, not a tab, and no window hides "
+                      "another without a window manager",
+    }
+    # Its driver photographs a page without its WebGL canvas, so capture() has the test build
+    # draw a frame and reads it back: every page it opens is the test build's.
+    CAPTURES_FROM_TEST_BUILD = True
+
+    def __init__(self, webgl=True, xvfb=None, puppeteer=None):
+        options = webdriver.WebKitGTKOptions()
+        options.binary_location = MINIBROWSER
+        options.add_argument("--automation")
+        if not webgl:
+            options.add_argument("--enable-webgl=false")
+        display = os.environ.get("DISPLAY")
+        os.environ["DISPLAY"] = xvfb.display  # for the driver and the browser it starts
+        try:
+            driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver",
+                                         options=options)
+        finally:
+            os.environ.pop("DISPLAY")
+            if display is not None:
+                os.environ["DISPLAY"] = display
+        super().__init__(driver)
+
+    def capture(self):
+        """The canvas as its next frame draws it, read back right after that frame's one draw
+        (the page must be the test build, which can be asked to draw a frame)."""
+        width, height, pixels = self.driver.execute_async_script(READ_NEXT_FRAME)
+        image = Image.frombytes("RGBA", (width, height), base64.b64decode(pixels)).convert("RGB")
+        return image.transpose(Image.Transpose.FLIP_TOP_BOTTOM)  # WebGL's rows go upwards
+
+
+class Firefox(Engine):
     """Debian's Firefox on a private X server, driven by puppeteer-core through
     firefox_bridge.mjs, one JSON request and answer a line."""
+    NAME = "Firefox"
+    CANNOT = {
+        "phone": "phone screens and touch are emulated through Chromium's DevTools protocol",
+        "accessibility": "puppeteer reads no accessible names over WebDriver BiDi",
+        "full screen": "Firefox answers the page's request for full screen with a "
+                       "fullscreenerror on the private X server, where no window manager runs",
+        # Seen here with Firefox ESR 153 (2026-12-10): 3 frames in the 1.5 s the page was hidden.
+        "hidden tab": "Firefox still gives a hidden tab throttled animation frames, so the "
+                      "page draws and advances a little while hidden",
+    }
 
-    def __init__(self, xvfb, puppeteer):
+    def __init__(self, webgl=True, xvfb=None, puppeteer=None):
         self.process = subprocess.Popen(
             ["node", os.path.join(os.path.dirname(__file__), "firefox_bridge.mjs"), puppeteer,
-             "/usr/bin/firefox-esr"],
+             "/usr/bin/firefox-esr", "webgl" if webgl else "no-webgl"],
             env=xvfb.env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
 
     def call(self, op, **arguments):
@@ -138,8 +318,30 @@ class Firefox:
             raise RuntimeError(answer["error"])
         return answer["value"]
 
-    def evaluate(self, script):
-        return self.call("evaluate", script=script)
+    def goto(self, url):
+        self.call("goto", url=url)
+
+    def evaluate(self, expression):
+        return self.call("evaluate", script=expression)
+
+    def press(self, keys):
+        self.call("keys", keys=list(keys))
+
+    def drag(self, points):
+        self.call("drag", points=[list(point) for point in points])
+
+    def click(self, selector):
+        self.call("click", selector=selector)
+
+    def refresh(self):
+        self.call("reload")
+
+    def hide_for(self, seconds):
+        self.call("hide", seconds=seconds)
+
+    def capture(self):
+        png = base64.b64decode(self.call("screenshot", selector="#canvas"))
+        return Image.open(io.BytesIO(png)).convert("RGB")
 
     def close(self):
         self.process.stdin.close()

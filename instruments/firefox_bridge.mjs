@@ -8,17 +8,22 @@
 //   {"op": "drag", "points": [[x, y], ...]}    left button down at the first point, moved
 //                                              through the others, up at the last (page pixels)
 //   {"op": "screenshot", "selector": S}        the element's picture, PNG in base64
-// Usage: node firefox_bridge.mjs PUPPETEER_CORE_DIR FIREFOX (DISPLAY set to the private X server)
+//   {"op": "click", "selector": S}             a left click on the element
+//   {"op": "reload"}                           load the page again and wait for it
+//   {"op": "hide", "seconds": T}               a new tab over the page for T seconds, closed
+// Usage: node firefox_bridge.mjs PUPPETEER_CORE_DIR FIREFOX webgl|no-webgl
+//        (DISPLAY set to the private X server)
 import { createRequire } from "node:module";
 import readline from "node:readline";
 
-const [puppeteerDir, firefox] = process.argv.slice(2);
+const [puppeteerDir, firefox, webgl] = process.argv.slice(2);
 const puppeteer = createRequire(puppeteerDir + "/")("puppeteer-core");
 // Headless Firefox has no WebGL without a GPU; on the private X server it draws with Mesa.
 const browser = await puppeteer.launch({
   browser: "firefox", executablePath: firefox, headless: false,
   defaultViewport: { width: 1100, height: 800 },
-  extraPrefsFirefox: { "webgl.force-enabled": true },
+  extraPrefsFirefox: webgl === "no-webgl" ? { "webgl.disabled": true }
+    : { "webgl.force-enabled": true },
 });
 const page = (await browser.pages())[0] || (await browser.newPage());
 
@@ -34,6 +39,14 @@ const ops = {
   },
   screenshot: async ({ selector }) =>
     (await page.$(selector)).screenshot({ encoding: "base64" }),
+  click: async ({ selector }) => { await page.click(selector); },
+  reload: async () => { await page.reload(); },
+  hide: async ({ seconds }) => {
+    const other = await browser.newPage();
+    await new Promise((done) => setTimeout(done, seconds * 1000));
+    await other.close();
+    await page.bringToFront();
+  },
 };
 
 const lines = readline.createInterface({ input: process.stdin });

@@ -7,7 +7,8 @@ With --report, the line of counts is also added to FILE (scripts/lib.sh's run_te
 the test command's report).
 
 It fails when ctest fails, when no test ran, and on any skip that tests/expected_skips.txt
-does not list for the step. Skips are read from ctest's JUnit report: tests that CTest itself
+does not list for the step; a listed reason that starts with "cannot:" lets a skip pass only
+when the skip gives an engine driver's declared reason (see instruments/browser.py). Skips are read from ctest's JUnit report: tests that CTest itself
 reports as skipped, and tests skipped inside a CTest test that runs a whole suite
 (GoogleTest's "[  SKIPPED ]" lines, unittest's "... skipped" lines), named
 "CTEST-TEST/INNER-TEST". "N passed" counts CTest's tests, a suite that ran with a skip
@@ -23,7 +24,10 @@ import xml.etree.ElementTree as ElementTree
 
 EXPECTED = os.path.join(os.path.dirname(__file__), "..", "tests", "expected_skips.txt")
 GTEST_SKIP = re.compile(r"^\[  SKIPPED \] ([A-Za-z_]\w*\.\w+)", re.M)
-UNITTEST_SKIP = re.compile(r"^(\w+) \((?:[\w]+\.)*?(\w+)\.\1\) \.\.\. skipped ", re.M)
+UNITTEST_SKIP = re.compile(r"^(\w+) \((?:[\w]+\.)*?(\w+)\.\1\) \.\.\. skipped (.*)$", re.M)
+# An expected skip whose reason starts so is any skip that gives a driver's declared reason,
+# "ENGINE cannot: WHY" (the page's tests, instruments/browser.py).
+DECLARED = "cannot:"
 UNITTEST_SKIPS = re.compile(r"^(?:OK|FAILED) \(.*?skipped=(\d+)", re.M)
 
 
@@ -40,16 +44,24 @@ def expected_skips(step):
 
 
 def skips_of(case):
-    """What one CTest test skipped: the tests inside it that said so, or else itself."""
+    """What one CTest test skipped, each with the reason it gave where its output says: the
+    tests inside it that said so, or else itself."""
     name, output = case.get("name"), case.findtext("system-out") or ""
     unittest_skips = UNITTEST_SKIP.findall(output)
-    inner = set(GTEST_SKIP.findall(output)) | {f"{cls}.{test}" for test, cls in unittest_skips}
+    inner = {test: "" for test in GTEST_SKIP.findall(output)}
+    inner.update({f"{cls}.{test}": why for test, cls, why in unittest_skips})
     # A GoogleTest test that CTest runs on its own carries the test's name.
-    named = {name if name.endswith(test) else f"{name}/{test}" for test in inner}
+    named = {(name if name.endswith(test) else f"{name}/{test}"): why for test, why in inner.items()}
     unnamed = sum(int(n) for n in UNITTEST_SKIPS.findall(output)) - len(unittest_skips)
-    named |= {f"{name}/(a skip not named in its output, {i + 1})" for i in range(unnamed)}
+    named.update({f"{name}/(a skip not named in its output, {i + 1})": "" for i in range(unnamed)})
     skipped_whole = case.get("status") in ("notrun", "disabled") or case.find("skipped") is not None
-    return sorted(named or ({name} if skipped_whole else set()))
+    return sorted((named or ({name: ""} if skipped_whole else {})).items())
+
+
+def expects(pattern, reason, name, why):
+    """Whether an expected skip covers a skip of the test name that gave the reason why."""
+    return fnmatch.fnmatchcase(name, pattern) and (
+        not reason.startswith(DECLARED) or " cannot: " in why)
 
 
 def main():
@@ -68,13 +80,15 @@ def main():
             cases = ElementTree.parse(report).getroot().findall("testcase")
 
     failed = [c.get("name") for c in cases if c.get("status") == "fail"]
-    skipped = [name for case in cases for name in skips_of(case)]
+    skipped = [skip for case in cases for skip in skips_of(case)]
     passed = sum(1 for c in cases if c.get("status") == "run")
     expected = expected_skips(step)
     unexpected = []
-    for name in skipped:
+    for name, why in skipped:
         reason = next((reason for pattern, reason in expected.items()
-                       if fnmatch.fnmatchcase(name, pattern)), None)
+                       if expects(pattern, reason, name, why)), None)
+        if reason and reason.startswith(DECLARED):
+            reason = why.strip("'\"")
         print(f"{step}: skipped {name}: " + (f"expected ({reason})" if reason else "NOT EXPECTED"))
         if reason is None:
             unexpected.append(name)
