@@ -27,13 +27,15 @@ while [ $# -gt 0 ]; do
 done
 [ ${#suites[@]} -gt 0 ] || suites=(desktop sanitize web)
 
+# Each suite's tests, in the test presets' builds.
+export SPIRELLE_CROSS_BUILD=arm64
 selection() {
   case "$1" in
-    desktop) echo "--test-dir build -L e2e -E ^e2e\.memory$ -j $(nproc)" ;;
-    sanitize) echo "--test-dir build-sanitize -L e2e -E ^e2e\.memory$ -j $(nproc)" ;;
-    memory) echo "--test-dir build -R ^e2e\.memory$" ;;
-    web) echo "--test-dir build-emscripten -R ^web\.(site|page|webkit|firefox)$" ;;
-    arm64) echo "--test-dir build-cross/arm64 -L e2e -j $(nproc)" ;;
+    desktop) echo "--preset desktop -L e2e -E ^e2e\.memory$ -j $(nproc)" ;;
+    sanitize) echo "--preset sanitize -L e2e -E ^e2e\.memory$ -j $(nproc)" ;;
+    memory) echo "--preset desktop -R ^e2e\.memory$" ;;
+    web) echo "--preset web -R ^web\.(site|page|webkit|firefox)$" ;;
+    arm64) echo "--preset cross -L e2e -j $(nproc)" ;;
   esac
 }
 

@@ -1,0 +1,1 @@
+"""The tests: the end-to-end suites, the checks of the scripts, and the derived values."""

@@ -1,6 +1,6 @@
-// exit() for the browser (linked with -Wl,--wrap=exit): ends the runtime even while GLUT's
-// idle timer and animation frame are pending, as the process ends on the desktop. Ending it
-// removes GLUT's listeners, stops the animation and calls the page's Module.onExit.
+// exit() for the browser (linked with -Wl,--wrap=exit): ends the runtime even while an
+// animation frame is pending (web/glut_frames.js), as the process ends on the desktop. Ending
+// it removes GLUT's listeners, stops the animation and calls the page's Module.onExit.
 #include <emscripten.h>
 
 extern "C" [[noreturn]] void __wrap_exit(int status)

@@ -1,0 +1,1 @@
+"""Checks of the scripts that install packages and configure the tests."""

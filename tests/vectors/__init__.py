@@ -1,0 +1,1 @@
+"""Values that the unit tests paste, derived again independently with exact arithmetic."""
