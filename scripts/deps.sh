@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
 # Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|
-#                        clang|cross-ARCH|viewer-ARCH
+#                        clang|reproducible|cross-ARCH|viewer-ARCH
 #        (ARCH: arm64, armhf, ppc64el, riscv64 or s390x; viewer-ARCH: arm64 or armhf)
 # (only missing packages are installed; nothing runs when none is missing)
 set -euo pipefail
 
 build=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libgtest-dev python3)
 run=(xvfb x11-utils xdotool imagemagick)
-install=(dpkg-dev desktop-file-utils man-db groff-base lintian appstream)
+# The package test: building and checking the package (lintian, and devscripts'
+# hardening-check), and what its files are checked with.
+install=(dpkg-dev desktop-file-utils man-db groff-base lintian appstream devscripts)
 windows=(cmake make g++-mingw-w64-i686-posix mingw-w64-i686-dev libgtest-dev dpkg-dev python3
          python3-pefile file)
 # 32-bit Wine with the native wineserver (wine64), and Mesa's 32-bit OpenGL for the window.
@@ -43,9 +45,13 @@ case "${1:-test}" in
   emulate-i386) want=(qemu-user-static) ;;
   web) want=("${web[@]}") ;;
   web-test) want=("${web_test[@]}") ;;
-  web-engines) want=("${web_engines[@]}") ;;
+  # Debian 12's nodejs only suggests npm, a package of its own; a Node.js that bundles npm
+  # conflicts with Debian's, so it is asked for only where the command is missing.
+  web-engines) want=("${web_engines[@]}")
+               command -v npm >/dev/null || want+=(npm) ;;
   clang) want=(clang "${build[@]}") ;;
-  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|clang|cross-ARCH|viewer-ARCH" >&2
+  reproducible) want=(diffoscope) ;;
+  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|clang|reproducible|cross-ARCH|viewer-ARCH" >&2
      exit 2 ;;
 esac
 

@@ -5,6 +5,7 @@ import os
 import shutil
 import struct
 import subprocess
+import sys
 import tempfile
 import unittest
 
@@ -19,8 +20,35 @@ RUNTIME_PACKAGES = {"libc6", "libglut3.12", "libglu1-mesa", "libglu1", "libglx0"
                     "libopengl0", "libgl1", "libgcc-s1"}
 
 
-def run(*args, **kwargs):
-    return subprocess.run(args, capture_output=True, text=True, check=True, **kwargs)
+def run(*args, check=True, **kwargs):
+    return subprocess.run(args, capture_output=True, text=True, check=check, **kwargs)
+
+
+def installed(package):
+    """The machine's package of that name, as its version and its files' MD5 sums, or None."""
+    query = run("dpkg-query", "-W", "-f=${Status} ${Version}", package, check=False)
+    if not query.stdout.startswith("install ok installed"):
+        return None
+    listed = run("dpkg-query", "-L", package).stdout.split()
+    files = sorted(path for path in listed if os.path.isfile(path))
+    sums = run("md5sum", *files).stdout if files else ""
+    return query.stdout.split()[-1], sums
+
+
+def stand_in(folder):
+    """A package named spirelle, of a version and with a file that no build makes."""
+    tree = os.path.join(folder, "stand-in")
+    os.makedirs(os.path.join(tree, "DEBIAN"))
+    os.makedirs(os.path.join(tree, "usr", "share", "doc", "spirelle"))
+    with open(os.path.join(tree, "usr", "share", "doc", "spirelle", "stand-in"), "w") as f:
+        f.write("Installed by the package test's check, and removed after it.\n")
+    with open(os.path.join(tree, "DEBIAN", "control"), "w") as f:
+        f.write("Package: spirelle\nVersion: 0.0.0~stand-in\nArchitecture: all\n"
+                "Maintainer: The Spirelle developers <dev@spirelle.invalid>\n"
+                "Description: stand-in for the package test\n")
+    deb = os.path.join(folder, "stand-in.deb")
+    run("dpkg-deb", "--root-owner-group", "-b", tree, deb)
+    return deb
 
 
 class Install(unittest.TestCase):
@@ -89,17 +117,46 @@ class Install(unittest.TestCase):
         self.assertLessEqual(names, RUNTIME_PACKAGES)
         self.assertIn("libglut3.12", names)
 
+        # Installed by dpkg into a throwaway root with a package database of its own, never
+        # into the machine's (where it would replace a Spirelle the user installed); without
+        # root, unpacked only.
+        root = self.temporary_directory()
         if os.geteuid() == 0:
-            run("dpkg", "-i", deb)
-            self.addCleanup(run, "dpkg", "-r", "spirelle")
-            binary = "/usr/bin/spirelle"
-            self.assertIn("spirelle.6.gz", run("dpkg", "-L", "spirelle").stdout)
+            admin = os.path.join(root, "var", "lib", "dpkg")
+            for folder in ("info", "updates", "triggers", "../../log"):
+                os.makedirs(os.path.join(admin, folder))
+            open(os.path.join(admin, "status"), "w").close()
+            # Its libraries are the machine's, not the throwaway root's; another CPU's package
+            # is for an architecture that the empty database does not know.
+            run("dpkg", "--root", root, "--force-depends", "--force-architecture", "-i", deb)
+            self.assertIn("/usr/share/man/man6/spirelle.6.gz",
+                          run("dpkg", "--root", root, "-L", "spirelle").stdout)
         else:
-            root = self.temporary_directory()
             run("dpkg", "-x", deb, root)
-            binary = os.path.join(root, "usr", "bin", "spirelle")
+        binary = os.path.join(root, "usr", "bin", "spirelle")
+        self.assertHardened(binary)
         self.assertRunsAsAWindow(binary)
 
+    def assertHardened(self, binary):
+        """As Debian's own programs: Debian's hardening-check finds each protection."""
+        checked = run("hardening-check", binary, check=False)
+        print(checked.stdout, end="")
+        for protection in ("Position Independent Executable", "Stack protected",
+                           "Fortify Source functions", "Read-only relocations",
+                           "Immediate binding"):
+            self.assertRegex(checked.stdout, r"(?m)^ %s: yes" % protection)
+
+    def test_the_package_test_leaves_an_installed_spirelle_as_it_was(self):
+        # What the machine has of a package named spirelle, before and after the package test:
+        # the user's own, or else, as root, a stand-in installed for this and removed after it.
+        if os.geteuid() == 0 and not installed("spirelle"):
+            run("dpkg", "-i", stand_in(self.temporary_directory()))
+            self.addCleanup(run, "dpkg", "--purge", "spirelle")
+        before = installed("spirelle")
+        emulation = ["--emulator", BUILD["emulator"]] if BUILD["emulator"] else []
+        run(sys.executable, "-m", "tests.e2e.test_install", "--build-dir", BUILD["build_dir"],
+            *emulation, "Install.test_debian_package_installs_and_runs")
+        self.assertEqual(installed("spirelle"), before)
 
 if __name__ == "__main__":
     run_tests(BUILD)

@@ -33,6 +33,11 @@ class Binary(unittest.TestCase):
         self.assertIn("PE32 executable (console) Intel 80386", run("file", program))
         imports = re.findall(r"DLL Name: (\S+)", run("i686-w64-mingw32-objdump", "-p", program))
         self.assertLessEqual({name.lower() for name in imports}, WINDOWS_DLLS)
+        # Data execution prevention and address space layout randomisation, which Windows
+        # applies only to programs that say they are ready for them.
+        flags = pefile.PE(program, fast_load=True).OPTIONAL_HEADER.DllCharacteristics
+        for name, bit in (("NX_COMPAT", 0x100), ("DYNAMIC_BASE", 0x40)):
+            self.assertTrue(flags & bit, "%s not set: 0x%x" % (name, flags))
 
     def test_glut_gets_the_c_runtime_exit_on_windows(self):
         main = next(o for o in BUILD["objects"].split(";") if o.endswith("main.cpp.obj"))
