@@ -13,7 +13,8 @@ import os
 import statistics
 import time
 
-from instruments.browser import COUNT_FRAMES, await_started, chromium, serve, site_for
+from instruments.browser import COUNT_FRAMES, await_started, chromium
+from instruments.site import serve, site_for
 
 def task_seconds(browser):
     metrics = browser.execute_cdp_cmd("Performance.getMetrics", {})["metrics"]

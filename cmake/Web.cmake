@@ -18,7 +18,8 @@ set(SPIRELLE_NUMERICS_FLAGS -msimd128)
 # mended (web/glut_fixes.js).
 function(spirelle_program target)
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/web/force_exit.cpp)
-  target_link_options(${target} PRIVATE -sEXIT_RUNTIME=1 -Wl,--wrap=exit
+  # No eval and no new Function, which the page's policy forbids.
+  target_link_options(${target} PRIVATE -sEXIT_RUNTIME=1 -sDYNAMIC_EXECUTION=0 -Wl,--wrap=exit
                       "SHELL:--js-library ${PROJECT_SOURCE_DIR}/web/glut_frames.js"
                       "SHELL:--post-js ${PROJECT_SOURCE_DIR}/web/glut_fixes.js")
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
@@ -31,7 +32,7 @@ function(spirelle_program target)
 endfunction()
 
 macro(spirelle_install)
-  install(FILES web/index.html web/manifest.webmanifest DESTINATION .)
+  install(FILES web/index.html web/page.js web/page.css web/manifest.webmanifest DESTINATION .)
   install(FILES data/icons/spirelle-48.png DESTINATION . RENAME favicon.png)
   install(FILES data/icons/spirelle-192.png DESTINATION . RENAME icon-192.png)
   install(FILES data/icons/spirelle-512.png DESTINATION . RENAME icon-512.png)
@@ -39,7 +40,7 @@ macro(spirelle_install)
   # The offline cache's worker, named after a digest of the files it caches.
   install(CODE "
     set(digests \"\")
-    foreach(file index.html manifest.webmanifest spirelle.js spirelle.wasm)
+    foreach(file index.html page.js page.css manifest.webmanifest spirelle.js spirelle.wasm)
       file(SHA256 \"\${CMAKE_INSTALL_PREFIX}/\${file}\" digest)
       string(APPEND digests \${digest})
     endforeach()
@@ -48,4 +49,8 @@ macro(spirelle_install)
     configure_file(\"${PROJECT_SOURCE_DIR}/web/service_worker.js.in\"
                    \"\${CMAKE_INSTALL_PREFIX}/service_worker.js\" @ONLY)
   ")
+  # The page as one archive for a static host: cpack makes spirelle-VERSION-web.zip.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME spirelle-${PROJECT_VERSION}-web)
+  include(CPack)
 endmacro()

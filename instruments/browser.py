@@ -1,18 +1,14 @@
-"""The page in a browser: an HTTP server on localhost; the three engines, each with one driver
-that does the same things (Chromium and WebKit through Selenium, Firefox through puppeteer-core
-and firefox_bridge.mjs) and declares what it cannot do; and the scripts that count the page's
-frames, collect its errors and call the test build's hooks. For the page's tests and its
-frame-rate benchmark."""
+"""The page in a browser: the three engines, each with one driver that does the same things
+(Chromium and WebKit through Selenium, Firefox through puppeteer-core and firefox_bridge.mjs)
+and declares what it cannot do; and the scripts that count the page's frames, collect its
+errors and policy violations and call the test build's hooks. For the page's tests and its
+frame-rate benchmark; instruments/site.py serves the page."""
 import base64
-import functools
-import http.server
 import io
 import json
 import os
-import shutil
 import subprocess
 import tempfile
-import threading
 import time
 
 from PIL import Image
@@ -22,6 +18,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+
 
 # The page's frames: each frame begins with the program's one glClear.
 COUNT_FRAMES = """
@@ -65,6 +62,19 @@ STATE = "Module.UTF8ToString(Module._spirelleState())"
 TICK_AND_FRAMES = "[%s, window.spirelleFrames]" % STATE
 
 
+# Run before the page's own scripts: every refusal of the page's Content-Security-Policy.
+WATCH_POLICY = """
+window.spirelleViolations = [];
+document.addEventListener("securitypolicyviolation", (event) =>
+  spirelleViolations.push(event.effectiveDirective + " " + event.blockedURI));
+"""
+# A script injected into the page, as an attack would: the policy must refuse it.
+INJECT_SCRIPT = """
+const injected = document.createElement("script");
+injected.textContent = "window.spirelleInjected = true";
+document.body.appendChild(injected);
+"""
+
 # Whether the program has started: its WebGL context is made and has a drawing buffer.
 STARTED = "!!(window.Module && Module.ctx && Module.ctx.drawingBufferWidth)"
 
@@ -83,29 +93,6 @@ def await_started(evaluate, timeout=60):
         if time.monotonic() > deadline:
             raise AssertionError(f"the page did not start in {timeout} s")
         time.sleep(0.1)
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
-def serve(folder):
-    """An HTTP server for the folder on a free port of localhost, in a thread of its own."""
-    server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), functools.partial(QuietHandler, directory=folder))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
-
-
-def site_for(program, page_folder):
-    """A copy of the page whose spirelle.js and spirelle.wasm are the given build's."""
-    folder = os.path.join(tempfile.mkdtemp(prefix="spirelle-site-"), "site")
-    shutil.copytree(page_folder, folder)
-    stem = os.path.splitext(program)[0]
-    shutil.copy(stem + ".js", os.path.join(folder, "spirelle.js"))
-    shutil.copy(stem + ".wasm", os.path.join(folder, os.path.basename(stem) + ".wasm"))
-    return folder
 
 
 def chromium(webgl=True):
@@ -240,6 +227,10 @@ class Chromium(SeleniumEngine):
                      "touchEnd": "mouseReleased"}[kind],
             "x": x, "y": y, "button": "left", "buttons": 1, "clickCount": 1})
 
+    def before_load(self, script):
+        """Runs the script in every page loaded from now on, before the page's own."""
+        self.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": script})
+
     def hide_for(self, seconds):
         """Opens a tab over the page for a time, then shows the page again."""
         page = self.driver.current_window_handle
@@ -257,6 +248,7 @@ class WebKit(SeleniumEngine):
         "phone": "phone screens and touch are emulated through Chromium's DevTools protocol",
         "hidden tab": "WebKit's driver opens a new window, not a tab, and no window hides "
                       "another without a window manager",
+        "script before load": "WebKit's driver runs no script in a page before the page's own",
     }
     # Its driver photographs a page without its WebGL canvas, so capture() has the test build
     # draw a frame and reads it back: every page it opens is the test build's.
@@ -335,6 +327,9 @@ class Firefox(Engine):
 
     def refresh(self):
         self.call("reload")
+
+    def before_load(self, script):
+        self.call("preload", script=script)
 
     def hide_for(self, seconds):
         self.call("hide", seconds=seconds)

@@ -11,6 +11,7 @@
 //   {"op": "click", "selector": S}             a left click on the element
 //   {"op": "reload"}                           load the page again and wait for it
 //   {"op": "hide", "seconds": T}               a new tab over the page for T seconds, closed
+//   {"op": "preload", "script": S}             run S in every page loaded from now on, first
 // Usage: node firefox_bridge.mjs PUPPETEER_CORE_DIR FIREFOX webgl|no-webgl
 //        (DISPLAY set to the private X server)
 import { createRequire } from "node:module";
@@ -41,6 +42,7 @@ const ops = {
     (await page.$(selector)).screenshot({ encoding: "base64" }),
   click: async ({ selector }) => { await page.click(selector); },
   reload: async () => { await page.reload(); },
+  preload: async ({ script }) => { await page.evaluateOnNewDocument(script); },
   hide: async ({ seconds }) => {
     const other = await browser.newPage();
     await new Promise((done) => setTimeout(done, seconds * 1000));

@@ -10,9 +10,10 @@ import sys
 import time
 import unittest
 
-from instruments.browser import (COLLECT_ERRORS, COUNT_FRAMES, LOSE_CONTEXT, STATE,
-                                 TICK_AND_FRAMES, Chromium, Firefox, WebKit, await_started, serve,
-                                 set_view, site_for)
+from instruments.browser import (COLLECT_ERRORS, COUNT_FRAMES, INJECT_SCRIPT, LOSE_CONTEXT,
+                                 STATE, TICK_AND_FRAMES, WATCH_POLICY, Chromium, Firefox, WebKit,
+                                 await_started, set_view)
+from instruments.site import serve, site_for
 from instruments.xserver import assert_draws_nothing, differing_pixels, state_of, three_views
 from tests.e2e.harness import OnPrivateX, replayable_seed, run_suite
 from tests.vectors.star_vectors import f32
@@ -53,9 +54,10 @@ class Page(unittest.TestCase):
         if capability in self.ENGINE.CANNOT:
             self.skipTest("%s cannot: %s" % (self.ENGINE.NAME, self.ENGINE.CANNOT[capability]))
 
-    def open(self, webgl=True, program=None, phone=False):
+    def open(self, webgl=True, program=None, phone=False, before_load=None):
         """The page in a new browser, with the given build's program instead of its own; on a
-        phone's screen with touch if asked. Returns the server of the program's page."""
+        phone's screen with touch if asked; with a script run before the page's own if given.
+        Returns the server of the program's page."""
         server = None
         if self.ENGINE.CAPTURES_FROM_TEST_BUILD:
             program = program or SITE["probe"]
@@ -66,6 +68,8 @@ class Page(unittest.TestCase):
         self.addCleanup(self.page.close)
         if phone:
             self.page.emulate_phone(*PHONE)
+        if before_load:
+            self.page.before_load(before_load)
         self.page.goto("http://127.0.0.1:%d/" % server.server_address[1] if server else self.address)
         if webgl:
             self.await_first_frame()
@@ -318,6 +322,30 @@ class Page(unittest.TestCase):
         self.press("ArrowRight", " ")
         self.assert_paused()
         self.assertEqual(self.page.errors(), [])
+
+    def test_its_policy_refuses_injected_script_and_nothing_in_a_whole_run(self):
+        self.needs("script before load")
+        self.open(program=SITE["probe"], before_load=WATCH_POLICY)
+        violations = lambda: self.page.evaluate("spirelleViolations")  # noqa: E731
+        self.press("ArrowUp", "ArrowRight", " ", " ")
+        self.drag(3, 10, 5)
+        self.page.run(LOSE_CONTEXT)
+        self.until(lambda: "took back" in self.status(), "the loss is not on the status line")
+        self.page.evaluate("losing.restoreContext()")
+        self.until(lambda: not self.status(), "the status line stays")
+        self.page.click("#full-screen")
+        self.page.settle()
+        self.press("Escape")  # leaves full screen, or ends the program where there was none
+        self.page.settle()
+        if self.exit_status() is None:
+            self.page.click("[aria-label=Quit]")
+        self.until(lambda: self.exit_status() is not None, "the program did not end")
+        self.assertEqual(violations(), [])
+        # The watch sees a refusal: a script injected as an attack would is refused and never runs.
+        self.page.run(INJECT_SCRIPT)
+        self.until(violations, "the injected script was not refused")
+        self.assertEqual({v.split()[0] for v in violations()}, {"script-src-elem"})
+        self.assertIsNone(self.page.evaluate("window.spirelleInjected"))
 
     def tap(self, label, hold=0.0):
         x, y = self.page.evaluate(
