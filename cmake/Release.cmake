@@ -18,6 +18,7 @@ set(saved_epoch "$ENV{SOURCE_DATE_EPOCH}")
 set(ENV{SOURCE_DATE_EPOCH} ${seconds})
 string(TIMESTAMP SPIRELLE_RELEASE_TIME "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
+set(SPIRELLE_RELEASE_EPOCH ${seconds})
 # The year of the copyright notices in the Windows program and the Debian copyright file.
 string(SUBSTRING "${SPIRELLE_RELEASE_DATE}" 0 4 SPIRELLE_RELEASE_YEAR)
 set(SPIRELLE_APP_ID org.spirelle.Spirelle)
@@ -29,3 +30,14 @@ set(CPACK_PACKAGE_CONTACT "Spirelle developers <dev@spirelle.invalid>")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
+
+# The same sources make the same bytes: every time stamp in a package or archive is
+# SOURCE_DATE_EPOCH, or the release's noon when it is not set (CPack reads it when it packs);
+# directories are made with the same permissions whatever the umask; and no build folder's
+# path is written into a program.
+configure_file(cmake/cpack_options.cmake.in cpack_options.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack_options.cmake)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+    GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)

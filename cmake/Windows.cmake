@@ -9,6 +9,8 @@ add_library(GLUT::GLUT ALIAS FreeGLUT::freeglut_static)
 # arithmetic cannot rely on (it falls back to the plain formulas there); with SSE2 every
 # double operation rounds to double, as on x86-64.
 add_compile_options(-msse2 -mfpmath=sse)
+# No build time in the program's header, so that the same sources make the same program.
+add_link_options(LINKER:--no-insert-timestamp)
 
 function(spirelle_program target)
 endfunction()

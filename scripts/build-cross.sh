@@ -39,7 +39,6 @@ for arch in "$@"; do
   [ "$compiler" = gcc ] || name=$compiler-$arch
   work=$spirelle_root/build-cross/$name
   deps=$work/deps
-  target=${triple[$arch]}
   # Each architecture is a step of its own, with its own log and its own failure line; one
   # that fails does not stop the others.
   (
@@ -60,29 +59,19 @@ for arch in "$@"; do
           "($(tail -n 1 "$spirelle_log")); only its unit tests ran"
       fi
     fi
-    # Libraries and headers come from these folders alone; with the viewer, also from the
-    # architecture's multi-arch folders under /, found through its own pkg-config files.
-    roots="$deps;/usr/$target"
-    if [ "$viewer" = ON ]; then
-      roots+=";/"
-      export PKG_CONFIG_LIBDIR=/usr/lib/$target/pkgconfig:/usr/share/pkgconfig
-    fi
-    cxx=("-DCMAKE_CXX_COMPILER=$target-g++")
-    [ "$compiler" = gcc ] || cxx=(-DCMAKE_CXX_COMPILER=clang++ "-DCMAKE_CXX_COMPILER_TARGET=$target")
-    export SPIRELLE_CROSS_BUILD=$name SPIRELLE_CROSS_PROCESSOR=${processor[$arch]}
+    cross_environment "$arch" "$compiler" "$viewer" "$deps"
     build_googletest "$deps" -DCMAKE_SYSTEM_NAME=Linux \
-      "-DCMAKE_SYSTEM_PROCESSOR=${processor[$arch]}" "${cxx[@]}" "-DCMAKE_FIND_ROOT_PATH=$roots" \
-      -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY \
-      -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY
+      "-DCMAKE_SYSTEM_PROCESSOR=${processor[$arch]}" "${cross_compiler[@]}" \
+      "-DCMAKE_FIND_ROOT_PATH=$cross_roots" -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER \
+      -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY \
+      -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY
     if [ "$viewer" = ON ]; then
       # The frames are compared with this machine's own test build.
       quietly cmake --preset desktop &&
         quietly cmake --build --preset desktop -j "$(nproc)" --target spirelle_probe glspy ||
         fail "could not build this machine's test build to compare with"
     fi
-    configure_and_build cross "${cxx[@]}" "-DCMAKE_FIND_ROOT_PATH=$roots" \
-      -DSPIRELLE_VIEWER=$viewer -DCMAKE_PREFIX_PATH="$deps" \
-      "-DCMAKE_CROSSCOMPILING_EMULATOR=qemu-${qemu[$arch]}-static;-L;/usr/$target"
+    configure_and_build cross "${cross_options[@]}"
     what="the unit tests"
     [ "$viewer" = OFF ] || what="the viewer and its tests"
     echo "Built $what for $name in build-cross/$name"

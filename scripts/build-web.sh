@@ -19,11 +19,7 @@ case "${1:-}" in
 esac
 
 quietly scripts/deps.sh web || fail "could not install Emscripten (apt-get install emscripten)"
-command -v emcc >/dev/null || fail "Emscripten's emcc is missing (apt-get install emscripten)"
-command -v node >/dev/null || fail "Node.js is missing, which Emscripten runs on"
-# Debian's Emscripten needs Debian's acorn, which a Node.js from elsewhere does not look for.
-NODE_PATH=$(dirname "$(dpkg -L node-acorn | grep -m1 '/acorn/package.json$')")/..
-export NODE_PATH=$(cd "$NODE_PATH" && pwd)
+emscripten_environment
 
 CMAKE_LAUNCHER=emcmake build_googletest "$work/deps" -Dgtest_disable_pthreads=ON
 # The web preset, with Node.js named by its path for CTest to run the unit tests with.
@@ -40,16 +36,21 @@ command -v chromium >/dev/null || fail "Chromium is missing (apt-get install chr
 command -v chromedriver >/dev/null || fail "ChromeDriver is missing (apt-get install chromium-driver)"
 quietly scripts/deps.sh web-engines ||
   fail "could not install WebKitGTK's WebDriver and Firefox for the browser tests"
-# puppeteer-core drives Firefox; 24.x is the last to run on Node 18 and 20. At most three
-# tries, each bounded, with pauses of 10 and 20 seconds.
-puppeteer=24.43.1
-if ! grep -qs "\"version\": \"$puppeteer\"" "$work/npm/node_modules/puppeteer-core/package.json"; then
+# puppeteer-core drives Firefox (24.x is the last to run on Node 18 and 20), installed with
+# npm ci from instruments/package-lock.json, which fixes every package and its integrity hash;
+# again only when the lock file changes. At most three tries, each bounded, with pauses of 10
+# and 20 seconds.
+npm_dir=$work/npm
+if ! cmp -s instruments/package-lock.json "$npm_dir/package-lock.json" ||
+   [ ! -d "$npm_dir/node_modules/puppeteer-core" ]; then
   command -v npm >/dev/null || fail "npm is missing, which installs puppeteer-core for Firefox"
-  echo "Installing puppeteer-core $puppeteer from npm"
+  echo "Installing puppeteer-core from npm (npm ci, instruments/package-lock.json)"
+  mkdir -p "$npm_dir"
+  cp instruments/package.json instruments/package-lock.json "$npm_dir/"
   for pause in 10 20 0; do
-    timeout 300 npm install --prefix "$work/npm" --no-audit --no-fund --loglevel=error \
-      "puppeteer-core@$puppeteer" >"$spirelle_log" 2>&1 && break
-    [ "$pause" -eq 0 ] && fail "could not install puppeteer-core $puppeteer from npm"
+    (cd "$npm_dir" && timeout 300 npm ci --no-audit --no-fund --loglevel=error) \
+      >"$spirelle_log" 2>&1 && break
+    [ "$pause" -eq 0 ] && fail "could not install puppeteer-core from npm"
     sleep "$pause"
   done
 fi

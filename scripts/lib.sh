@@ -2,12 +2,15 @@
 #   step NAME LOG          names the step for its messages and sends quiet output to LOG
 #   fail MESSAGE...        one line that names the step (and the log, if it has text); exits 1
 #   quietly COMMAND...     runs COMMAND with its output in the step's log
-#   configure_and_build PRESET [CMAKE OPTIONS...]   configures and builds a preset's folder
+#   configure_and_build PRESET [-B FOLDER] [CMAKE OPTIONS...]
+#                          configures and builds a preset, in its folder or the one given
 #   build_googletest PREFIX [CMAKE OPTIONS...]      GoogleTest from Debian's sources into
 #                          PREFIX, unless it is there; CMAKE_LAUNCHER (emcmake, say) may
 #                          come before cmake
 #   run_tests STEP [CTEST OPTIONS...]               the step's tests, counted (ctest-step.py)
 #   report_skip MESSAGE    a part of a step that did not run, said now and again at the end
+#   report_counts PASSED FAILED SKIPPED             a step's counts, for a step not run by CTest
+#   emscripten_environment the environment Debian's Emscripten needs
 # A step's counts and skips go to one report, build/test-report.txt, which scripts/test.sh
 # empties first and prints last.
 spirelle_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,11 +32,15 @@ fail() {
 quietly() { "$@" >"$spirelle_log" 2>&1; }
 
 configure_and_build() {
-  local preset=$1
+  local preset=$1 build=(--preset "$1")
   shift
+  # -B FOLDER: the preset's build in another folder.
+  if [ "${1:-}" = -B ]; then
+    build=("$2")
+  fi
   quietly ${CMAKE_LAUNCHER:-} cmake --preset "$preset" "$@" ||
     fail "could not configure the $preset build"
-  quietly cmake --build --preset "$preset" -j "$(nproc)" || fail "could not build the $preset build"
+  quietly cmake --build "${build[@]}" -j "$(nproc)" || fail "could not build the $preset build"
 }
 
 build_googletest() {
@@ -56,4 +63,18 @@ run_tests() {
 report_skip() {
   mkdir -p "$(dirname "$spirelle_report")"
   echo "*** $spirelle_step: $* ***" | tee -a "$spirelle_report" >&2
+}
+
+report_counts() {
+  mkdir -p "$(dirname "$spirelle_report")"
+  echo "$spirelle_step: $1 passed, $2 failed, $3 skipped" | tee -a "$spirelle_report"
+}
+
+# Debian's Emscripten needs Debian's acorn, which a Node.js from elsewhere does not look for.
+emscripten_environment() {
+  command -v emcc >/dev/null || fail "Emscripten's emcc is missing (apt-get install emscripten)"
+  command -v node >/dev/null || fail "Node.js is missing, which Emscripten runs on"
+  NODE_PATH=$(dirname "$(dpkg -L node-acorn | grep -m1 '/acorn/package.json$')")/..
+  NODE_PATH=$(cd "$NODE_PATH" && pwd)
+  export NODE_PATH
 }
