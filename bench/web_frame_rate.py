@@ -11,6 +11,7 @@ reported, with the median of the per-round ratios.
 import argparse
 import os
 import statistics
+import tempfile
 import time
 
 from instruments.browser import COUNT_FRAMES, await_started, chromium
@@ -23,7 +24,8 @@ def task_seconds(browser):
 
 def measure(address, seconds):
     """Frames per second and main-thread milliseconds per frame, after a second of warm-up."""
-    browser = chromium()
+    profile = tempfile.TemporaryDirectory(prefix="spirelle-chromium-")
+    browser = chromium(profile.name)
     try:
         browser.get(address)
         browser.execute_cdp_cmd("Performance.enable", {})
@@ -39,6 +41,7 @@ def measure(address, seconds):
         return frames / (end - start), 1000.0 * (busy1 - busy0) / frames
     finally:
         browser.quit()
+        profile.cleanup()
 
 
 def main():

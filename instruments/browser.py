@@ -95,8 +95,9 @@ def await_started(evaluate, timeout=60):
         time.sleep(0.1)
 
 
-def chromium(webgl=True):
-    """Headless Chromium through ChromeDriver, with WebGL drawn by SwiftShader."""
+def chromium(profile, webgl=True):
+    """Headless Chromium through ChromeDriver, with WebGL drawn by SwiftShader, keeping its
+    profile in the folder given."""
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     # None of Chromium's own network traffic, which this machine's network refuses.
@@ -108,7 +109,7 @@ def chromium(webgl=True):
         options.add_argument(flag)
     if not webgl:
         options.add_argument("--disable-3d-apis")
-    options.add_argument("--user-data-dir=" + tempfile.mkdtemp(prefix="spirelle-chromium-"))
+    options.add_argument("--user-data-dir=" + profile)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 
@@ -199,7 +200,12 @@ class Chromium(SeleniumEngine):
     NAME = "Chromium"
 
     def __init__(self, webgl=True, xvfb=None, puppeteer=None):
-        super().__init__(chromium(webgl))
+        self.profile = tempfile.TemporaryDirectory(prefix="spirelle-chromium-")
+        super().__init__(chromium(self.profile.name, webgl))
+
+    def close(self):
+        super().close()
+        self.profile.cleanup()
 
     def errors(self):
         """Chromium's log, which holds the errors from before the page's first frame as well."""

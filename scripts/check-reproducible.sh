@@ -19,6 +19,7 @@ trap 'rm -rf "$second"' EXIT
 
 # The artifact that cpack makes in a folder, and its name there.
 packed() {
+  rm -rf "$1/packages"
   (cd "$1" && cpack -B "$1/packages") >>"$spirelle_log" 2>&1 || fail "cpack failed in $1"
   ls "$1/packages/"*.$2
 }

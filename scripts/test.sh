@@ -2,15 +2,25 @@
 # Builds Spirelle with its tests and runs them all, step by step: the desktop build (unit tests
 # and end-to-end tests on Xvfb), the same with AddressSanitizer and UBSan, the unit tests and
 # the viewer's own suite with Clang, the Windows program (under Wine where the kernel runs
-# 32-bit programs), the page (unit tests under Node, three browser engines), and, under QEMU,
-# arm64 whole and s390x's unit tests. Each step prints a line of counts and fails on a failure,
+# 32-bit programs), the page (unit tests under Node, three browser engines), the same bytes
+# from a second build of the package and the two zips, and, under QEMU, arm64 whole and
+# s390x's unit tests. Each step prints a line of counts and fails on a failure,
 # on running no test, and on a skip that tests/expected_skips.txt does not list; the counts
 # and any part of a step that did not run are repeated at the end.
-# Usage: scripts/test.sh
+# What the whole command changes on the machine is in docs/testing.md. With --quick, only the
+# desktop build and its tests, but for the package's: it installs no more than the desktop's
+# build and test tools, and changes nothing outside the tree.
+# Usage: scripts/test.sh [--quick]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
+if [ "${1:-}" = --quick ]; then
+  scripts/deps.sh run
+  step desktop build/desktop-step.log
+  configure_and_build desktop
+  exec scripts/ctest-step.py desktop --preset desktop -j "$(nproc)" -LE install
+fi
 scripts/deps.sh test
 rm -f "$spirelle_report"
 
@@ -38,6 +48,9 @@ timed sanitize desktop sanitize
 timed clang desktop clang
 timed windows scripts/build-windows.sh --test-if-native
 timed web scripts/build-web.sh --test
+# The Debian package, the Windows zip and the page's zip, built a second time elsewhere, later,
+# with another umask, time zone and locale: the same bytes (scripts/release.sh checks all five).
+timed reproducible scripts/check-reproducible.sh deb-amd64 windows web
 # Other CPUs under QEMU: ARM (64-bit) whole, the viewer with its unit tests, and big-endian
 # s390x's unit tests; scripts/build-cross.sh --test all runs armhf, ppc64el and riscv64 as well.
 timed cross scripts/build-cross.sh --test arm64 s390x

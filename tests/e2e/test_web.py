@@ -6,6 +6,7 @@ import argparse
 import math
 import os
 import random
+import shutil
 import sys
 import time
 import unittest
@@ -62,7 +63,9 @@ class Page(unittest.TestCase):
         if self.ENGINE.CAPTURES_FROM_TEST_BUILD:
             program = program or SITE["probe"]
         if program:
-            server = serve(site_for(program, SITE["site"]))
+            site = site_for(program, SITE["site"])
+            self.addCleanup(shutil.rmtree, os.path.dirname(site))
+            server = serve(site)
             self.addCleanup(server.shutdown)
         self.page = self.ENGINE(webgl, getattr(self, "xvfb", None), SITE["puppeteer"])
         self.addCleanup(self.page.close)
