@@ -44,11 +44,15 @@ def main():
     parser.add_argument("--seconds", type=float, default=6.0)
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--floor-us", type=float, help="libm floor of one frame's stars")
+    parser.add_argument("--other-viewer", help="another build of the viewer (another commit's, "
+                        "say), measured in the same rounds and compared with the viewer")
     args = parser.parse_args()
 
     builds = {"viewer": (args.viewer, {}), "straightforward": (args.straightforward, {}),
               "empty frame": (args.empty, {}),
               "precomputed vertices": (args.precomputed, {})}
+    if args.other_viewer:
+        builds["other viewer"] = (args.other_viewer, {})
     control = "precomputed, kept busy"
     if args.floor_us is not None:
         builds[control] = (args.precomputed, {"SPIRELLE_BUSY_US": str(round(args.floor_us))})
@@ -72,11 +76,14 @@ def main():
         print(f"  {name:22s} {fps:8.1f} fps  frame {frame_ms[name]:6.3f} ms  "
               f"CPU {cpu_ms:6.3f} ms  batch {batch_ms[name]:6.3f} ms   (frame of each run: {each})")
 
-    print("Viewer against the straightforward build, per round (median, then each round):")
-    for label, column in (("frames per second", 0), ("CPU time per frame", 3)):
-        ratios = [v[column] / s[column] for v, s in zip(runs["viewer"], runs["straightforward"])]
-        each = ", ".join(f"{r:.3f}" for r in ratios)
-        print(f"  {label:20s} x {statistics.median(ratios):.3f}   ({each})")
+    for other in ("straightforward", "other viewer"):
+        if other not in runs:
+            continue
+        print(f"Viewer against the {other} build, per round (median, then each round):")
+        for label, column in (("frames per second", 0), ("CPU time per frame", 3)):
+            ratios = [v[column] / s[column] for v, s in zip(runs["viewer"], runs[other])]
+            each = ", ".join(f"{r:.3f}" for r in ratios)
+            print(f"  {label:20s} x {statistics.median(ratios):.3f}   ({each})")
 
     fixed = frame_ms["empty frame"]
     submission = batch_ms["precomputed vertices"] - batch_ms["empty frame"]
