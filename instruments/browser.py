@@ -61,7 +61,6 @@ MINIBROWSER = "/usr/lib/%s-linux-gnu/webkit2gtk-4.1/MiniBrowser" % os.uname().ma
 STATE = "Module.UTF8ToString(Module._spirelleState())"
 TICK_AND_FRAMES = "[%s, window.spirelleFrames]" % STATE
 
-
 # Run before the page's own scripts: every refusal of the page's Content-Security-Policy.
 WATCH_POLICY = """
 window.spirelleViolations = [];
@@ -82,7 +81,6 @@ STARTED = "!!(window.Module && Module.ctx && Module.ctx.drawingBufferWidth)"
 def set_view(state):
     return "Module._spirelleSetView(%d, %r, %r, %r, %r)" % (
         state["tick"], state["spinRate"], state["zoom"], state["angleX"], state["angleY"])
-
 
 
 def await_started(evaluate, timeout=60):
