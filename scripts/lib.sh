@@ -1,4 +1,5 @@
-# Sourced by the build scripts: the steps they share. It defines, and sets nothing else:
+# Sourced by the build scripts: the steps they share. It sets spirelle_root (the tree) and
+# spirelle_report (below), step sets spirelle_step and spirelle_log, and it defines:
 #   step NAME LOG          names the step for its messages and sends quiet output to LOG
 #   fail MESSAGE...        one line that names the step (and the log, if it has text); exits 1
 #   quietly COMMAND...     runs COMMAND with its output in the step's log
