@@ -103,6 +103,14 @@ class Page(unittest.TestCase):
     def state(self):
         return state_of(self.page.evaluate(STATE))
 
+    def assert_one_step_per_frame(self):
+        """Over 3 s of running, the galaxy steps once for each frame drawn."""
+        tick, drawn = self.ticks_and_frames()
+        time.sleep(3)
+        ticks, frames = (now - then for now, then in zip(self.ticks_and_frames(), (tick, drawn)))
+        self.assertGreater(frames, 10)
+        self.assertLessEqual(abs(ticks - frames), 1, "%d ticks in %d frames" % (ticks, frames))
+
     def set_view(self, state):
         self.page.evaluate(set_view(state))
 
@@ -187,11 +195,7 @@ class Page(unittest.TestCase):
 
     def test_keys_and_a_drag_change_the_view_by_exact_steps_and_escape_ends_it(self):
         self.open(program=SITE["probe"])
-        tick, drawn = self.ticks_and_frames()
-        time.sleep(3)
-        ticks, frames = (now - then for now, then in zip(self.ticks_and_frames(), (tick, drawn)))
-        self.assertGreater(frames, 10)
-        self.assertLessEqual(abs(ticks - frames), 1, "%d ticks in %d frames" % (ticks, frames))
+        self.assert_one_step_per_frame()
         before = self.state()
         self.press("ArrowRight", "ArrowUp", " ")
         after = self.state()
@@ -265,11 +269,7 @@ class Page(unittest.TestCase):
         self.open(program=SITE["probe"])
         # Pausing and resuming at once, again and again, leaves one step a frame.
         self.page.run("for (var i = 0; i < 5; i++) { Module.pressKey(32); Module.pressKey(32); }")
-        tick, drawn = self.ticks_and_frames()
-        time.sleep(3)
-        ticks, frames = (now - then for now, then in zip(self.ticks_and_frames(), (tick, drawn)))
-        self.assertGreater(frames, 10)
-        self.assertLessEqual(abs(ticks - frames), 1, "%d ticks in %d frames" % (ticks, frames))
+        self.assert_one_step_per_frame()
 
     def test_nothing_is_drawn_or_advanced_while_hidden(self):
         self.needs("hidden tab")
