@@ -8,7 +8,8 @@ the test command's report).
 
 It fails when ctest fails, when no test ran, and on any skip that tests/expected_skips.txt
 does not list for the step; a listed reason that starts with "cannot:" lets a skip pass only
-when the skip gives an engine driver's declared reason (see instruments/browser.py). Skips are read from ctest's JUnit report: tests that CTest itself
+when the skip gives an engine driver's declared reason (see instruments/browser.py). Skips
+are read from ctest's JUnit report: tests that CTest itself
 reports as skipped, and tests skipped inside a CTest test that runs a whole suite
 (GoogleTest's "[  SKIPPED ]" lines, unittest's "... skipped" lines), named
 "CTEST-TEST/INNER-TEST". "N passed" counts CTest's tests that passed, with a suite that
