@@ -93,17 +93,18 @@ def await_started(evaluate, timeout=60):
         time.sleep(0.1)
 
 
-def chromium(profile, webgl=True):
+def chromium(profile, webgl=True, window=(1100, 800)):
     """Headless Chromium through ChromeDriver, with WebGL drawn by SwiftShader, keeping its
-    profile in the folder given."""
+    profile in the folder given; its window's width and height in CSS pixels."""
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     # None of Chromium's own network traffic, which this machine's network refuses.
     for flag in ("--headless=new", "--no-sandbox", "--use-angle=swiftshader",
                  "--enable-unsafe-swiftshader", "--force-device-scale-factor=1",
-                 "--window-size=1100,800", "--no-first-run", "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync", "--disable-quic",
-                 "--disable-extensions", "--disable-dev-shm-usage"):
+                 "--window-size=%d,%d" % window, "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update",
+                 "--disable-sync", "--disable-quic", "--disable-extensions",
+                 "--disable-dev-shm-usage"):
         options.add_argument(flag)
     if not webgl:
         options.add_argument("--disable-3d-apis")
