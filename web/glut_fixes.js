@@ -3,7 +3,7 @@
 
 // The mends replace Emscripten's internals by name: another Emscripten may lack them.
 [[GLUT, "GLUT", ["onMousemove", "onKeydown", "touchHandler", "saveModifiers"]],
- [Browser, "Browser", ["calculateMouseEvent"]]].forEach(function (entry) {
+ [Browser, "Browser", ["calculateMouseEvent", "createContext"]]].forEach(function (entry) {
   entry[2].forEach(function (name) {
     if (typeof entry[0][name] != "function") {
       throw new Error("web/glut_fixes.js: this Emscripten has no " + entry[1] + "." + name +
@@ -31,6 +31,18 @@ GLUT.onMousemove = function (event) {
 function fullScreenElement() {
   return document.fullscreenElement || document.webkitFullscreenElement || null;
 }
+
+// Where the browser refuses a WebGL context, the page says so, and the program ends here, at
+// its window, quietly: without a context there is nothing it can draw.
+var createContext = Browser.createContext;
+Browser.createContext = function () {
+  var context = createContext.apply(Browser, arguments);
+  if (!context) {
+    Module["noWebGL"]();
+    throw "unwind";
+  }
+  return context;
+};
 
 // In full screen the canvas's drawing buffer is its size in device pixels, and GLUT's reshape
 // hears of it as of a resized window: the disc stays round and a star stays one device pixel.

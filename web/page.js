@@ -1,5 +1,5 @@
 // The page's controller: the buttons, full screen, the status line and the console, offline
-// after one visit, and the program started once WebGL is known to be there.
+// after one visit, and the program started where the browser offers WebGL.
 (function () {
   var page = document.body;
   var status = document.getElementById("status");
@@ -84,25 +84,22 @@
     consoleArea.scrollTop = consoleArea.scrollHeight;
   }
 
-  function hasWebGL() {
-    try {
-      var probe = document.createElement("canvas");
-      return !!(window.WebGLRenderingContext &&
-                (probe.getContext("webgl") || probe.getContext("experimental-webgl")));
-    } catch (error) {
-      return false;
-    }
-  }
-
-  if (!hasWebGL()) {
+  function noWebGL() {
     stopped("no-webgl", "Spirelle needs WebGL to draw its galaxy, and this browser has " +
         "it turned off or does not offer it. Turn on WebGL (or hardware acceleration) " +
         "in the browser's settings, then reload the page.");
+  }
+
+  // A browser that knows WebGL may still refuse a context: the program's own window then
+  // calls noWebGL. No context is made here only to ask.
+  if (!window.WebGLRenderingContext) {
+    noWebGL();
     return;
   }
 
   window.Module = {
     canvas: document.getElementById("canvas"),
+    noWebGL: noWebGL,
     print: print,
     printErr: function (text) { console.warn(text); },
     onExit: function (code) {
