@@ -214,11 +214,12 @@ class Chromium(SeleniumEngine):
     def cdp(self, command, parameters):
         return self.driver.execute_cdp_cmd(command, parameters)
 
-    def emulate_phone(self, width, height):
-        """A phone's screen of width x height CSS pixels, with touch."""
+    def emulate(self, width, height, ratio, phone=False):
+        """A screen of width x height CSS pixels at the device pixel ratio given; a phone's has
+        touch. Called again, the screen changes as a phone's does when it turns."""
         self.cdp("Emulation.setDeviceMetricsOverride", {
-            "width": width, "height": height, "deviceScaleFactor": 1, "mobile": True})
-        self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": True})
+            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": phone})
+        self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": phone})
 
     def touch(self, kind, x, y):
         """A touch event: touchStart, touchMove or touchEnd, at page pixels x, y."""
@@ -250,7 +251,8 @@ class WebKit(SeleniumEngine):
     every browser on an iPhone."""
     NAME = "WebKit"
     CANNOT = {
-        "phone": "phone screens and touch are emulated through Chromium's DevTools protocol",
+        "emulated screen": "phone screens, touch and pixel ratios are emulated through "
+                           "Chromium's DevTools protocol",
         "hidden tab": "WebKit's driver opens a new window, not a tab, and no window hides "
                       "another without a window manager",
         "script before load": "WebKit's driver runs no script in a page before the page's own",
@@ -289,7 +291,8 @@ class Firefox(Engine):
     firefox_bridge.mjs, one JSON request and answer a line."""
     NAME = "Firefox"
     CANNOT = {
-        "phone": "phone screens and touch are emulated through Chromium's DevTools protocol",
+        "emulated screen": "phone screens, touch and pixel ratios are emulated through "
+                           "Chromium's DevTools protocol",
         "accessibility": "puppeteer reads no accessible names over WebDriver BiDi",
         "full screen": "Firefox answers the page's request for full screen with a "
                        "fullscreenerror on the private X server, where no window manager runs",

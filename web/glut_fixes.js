@@ -3,7 +3,8 @@
 
 // The mends replace Emscripten's internals by name: another Emscripten may lack them.
 [[GLUT, "GLUT", ["onMousemove", "onKeydown", "touchHandler", "saveModifiers"]],
- [Browser, "Browser", ["calculateMouseEvent", "createContext"]]].forEach(function (entry) {
+ [Browser, "Browser", ["calculateMouseEvent", "createContext", "setCanvasSize"]]
+].forEach(function (entry) {
   entry[2].forEach(function (name) {
     if (typeof entry[0][name] != "function") {
       throw new Error("web/glut_fixes.js: this Emscripten has no " + entry[1] + "." + name +
@@ -44,26 +45,58 @@ Browser.createContext = function () {
   return context;
 };
 
-// In full screen the canvas's drawing buffer is its size in device pixels, and GLUT's reshape
-// hears of it as of a resized window: the disc stays round and a star stays one device pixel.
-// Out of it, the canvas is the 480 x 240 window again, however the page scales it.
+// The canvas's drawing buffer is its size in device pixels, at any pixel ratio and in full
+// screen, and GLUT's reshape hears of it as of a resized window: the disc stays round, the
+// picture is framed as in the 480 x 240 window, and a star is one pixel of the screen.
 function fitCanvas() {
   var canvas = Module["canvas"];
-  var width = GLUT.initWindowWidth, height = GLUT.initWindowHeight;
-  if (fullScreenElement() === canvas) {
-    var box = canvas.getBoundingClientRect();
-    width = Math.round(box.width * window.devicePixelRatio);
-    height = Math.round(box.height * window.devicePixelRatio);
+  var box = canvas.getBoundingClientRect();
+  var width = Math.round(box.width * window.devicePixelRatio);
+  var height = Math.round(box.height * window.devicePixelRatio);
+  // A hidden canvas (the program ended, or its context lost) has no size to follow.
+  if (!Module.ctx || !width || !height || (width == canvas.width && height == canvas.height)) {
+    return;
   }
-  if ((width == canvas.width && height == canvas.height) || !width || !height) return;
   Browser.setCanvasSize(width, height, true);
   if (GLUT.reshapeFunc) getWasmTableEntry(GLUT.reshapeFunc)(width, height);
   _glutPostRedisplay();
 }
+// After main, whose glutMainLoop reshapes to the 480 x 240 it was given; then whenever the
+// canvas's layout changes (a resized window, a phone turned, full screen) or the pixel ratio
+// does (the browser's zoom, a screen of another density).
+addOnPostRun(function () {
+  fitCanvas();
+  if (window.ResizeObserver) new ResizeObserver(fitCanvas).observe(Module["canvas"]);
+});
 ["fullscreenchange", "webkitfullscreenchange"].forEach(function (type) {
   document.addEventListener(type, fitCanvas);
 });
-window.addEventListener("resize", fitCanvas);  // a phone turned while in full screen
+window.addEventListener("resize", fitCanvas);
+(function followPixelRatio() {
+  var ratio = window.matchMedia && matchMedia("(resolution: " + devicePixelRatio + "dppx)");
+  if (ratio && ratio.addEventListener) {
+    ratio.addEventListener("change", function () {
+      fitCanvas();
+      followPixelRatio();
+    }, { once: true });
+  }
+})();
+
+// Pointer positions in the 480 x 240 window's pixels, whatever the drawing buffer's size: a
+// drag turns the disc a degree for each CSS pixel of travel over a canvas at its full size,
+// and 480 degrees across a canvas that a narrow screen shrinks; in full screen, a degree for
+// each CSS pixel. (GLUT's touches arrive here as mouse events.)
+Browser.calculateMouseEvent = function (event) {
+  var canvas = Module["canvas"];
+  var box = canvas.getBoundingClientRect();
+  var full = fullScreenElement() === canvas;
+  var x = (event.clientX - box.left) * (full ? 1 : GLUT.initWindowWidth / box.width);
+  var y = (event.clientY - box.top) * (full ? 1 : GLUT.initWindowHeight / box.height);
+  Browser.mouseMovementX = x - Browser.mouseX;
+  Browser.mouseMovementY = y - Browser.mouseY;
+  Browser.mouseX = x;
+  Browser.mouseY = y;
+};
 Module["fullScreen"] = function () {
   var canvas = Module["canvas"];
   var enter = canvas.requestFullscreen || canvas.webkitRequestFullscreen;

@@ -20,7 +20,7 @@ from tests.e2e.harness import OnPrivateX, replayable_seed, run_suite
 from tests.vectors.star_vectors import f32
 
 SITE = {}
-PHONE = (360, 740)  # a phone's screen, in CSS pixels
+PHONE = (360, 740, 3)  # a phone's screen, in CSS pixels, and its pixel ratio
 
 
 def assert_shows_desktop(test, canvas, desktop, label):
@@ -55,10 +55,10 @@ class Page(unittest.TestCase):
         if capability in self.ENGINE.CANNOT:
             self.skipTest("%s cannot: %s" % (self.ENGINE.NAME, self.ENGINE.CANNOT[capability]))
 
-    def open(self, webgl=True, program=None, phone=False, before_load=None):
-        """The page in a new browser, with the given build's program instead of its own; on a
-        phone's screen with touch if asked; with a script run before the page's own if given.
-        Returns the server of the program's page."""
+    def open(self, webgl=True, program=None, screen=None, before_load=None):
+        """The page in a new browser, with the given build's program instead of its own; on the
+        screen given (emulate's arguments) if any; with a script run before the page's own if
+        given. Returns the server of the program's page."""
         server = None
         if self.ENGINE.CAPTURES_FROM_TEST_BUILD:
             program = program or SITE["probe"]
@@ -69,8 +69,8 @@ class Page(unittest.TestCase):
             self.addCleanup(server.shutdown)
         self.page = self.ENGINE(webgl, getattr(self, "xvfb", None), SITE["puppeteer"])
         self.addCleanup(self.page.close)
-        if phone:
-            self.page.emulate_phone(*PHONE)
+        if screen:
+            self.page.emulate(*screen)
         if before_load:
             self.page.before_load(before_load)
         self.page.goto("http://127.0.0.1:%d/" % server.server_address[1] if server else self.address)
@@ -144,6 +144,24 @@ class Page(unittest.TestCase):
         left, top, width, height = self.canvas_box()
         x, y = round(left + width / 2), round(top + height / 2)
         self.page.drag([(x + dx * step, y + dy * step) for step in range(steps + 1)])
+
+    def assert_sharp_and_round(self, ratio):
+        """The drawing buffer is the canvas's size in device pixels, and the disc, drawn whole
+        at a quarter size, is only black and white (nothing scaled it), as wide as high, and
+        as high as a 50-degree view of 2.8 units either side of the centre makes it."""
+        *buffer, css_width, css_height = self.page.evaluate(
+            "(() => { const c = Module.canvas, r = c.getBoundingClientRect(); "
+            "return [c.width, c.height, r.width, r.height]; })()")
+        self.assertEqual(buffer, [round(css_width * ratio), round(css_height * ratio)])
+        self.set_view(dict(self.state(), zoom=0.25))
+        picture = self.settled_capture()
+        self.assertEqual(list(picture.size), buffer)
+        # Its edges may show the page beside a canvas placed at a fraction of a pixel.
+        inside = picture.crop((1, 1, buffer[0] - 1, buffer[1] - 1))
+        self.assertLessEqual(set(inside.getdata()), {(0, 0, 0), (255, 255, 255)})
+        left, top, right, bottom = inside.getbbox()
+        self.assertAlmostEqual((right - left) / (bottom - top), 1, delta=0.03)
+        self.assertAlmostEqual((bottom - top) / buffer[1], 7.1 * 0.25 / 2.8, delta=0.05)
 
     def text(self, element):
         return self.page.evaluate("document.getElementById(%r).innerText" % element)
@@ -300,12 +318,7 @@ class Page(unittest.TestCase):
                    "the canvas does not fill the screen")
         width, height = self.page.evaluate(size)[:2]
         self.assertTrue(width > 480 and height > 240, (width, height))
-        self.page.settle()
-        # The disc, of radius 7.1 at a quarter size, as wide as it is high, and as high as a
-        # 50-degree view of 2.8 units either side of the centre makes it.
-        left, top, right, bottom = self.page.capture().getbbox()
-        self.assertAlmostEqual((right - left) / (bottom - top), 1, delta=0.03)
-        self.assertAlmostEqual((bottom - top) / height, 7.1 * 0.25 / 2.8, delta=0.05)
+        self.assert_sharp_and_round(1)
         self.press("Escape")
         self.until(lambda: self.page.evaluate("!document.fullscreenElement") and
                    self.page.evaluate(size)[:2] == [480, 240], "full screen stays")
@@ -358,18 +371,35 @@ class Page(unittest.TestCase):
         time.sleep(hold)
         self.page.touch("touchEnd", x, y)
 
+    def test_at_a_pixel_ratio_of_two_a_star_is_a_pixel_and_a_drag_turns_as_at_one(self):
+        self.needs("emulated screen")
+        self.open(program=SITE["probe"], screen=(1100, 800, 2))
+        self.assertEqual(self.canvas_box()[2:], [480, 240])
+        self.press(" ")
+        self.assert_paused()
+        self.assert_sharp_and_round(2)
+        self.drag(2, 15, 10)
+        turned = self.state()
+        self.assertEqual((turned["angleY"], turned["angleX"]), (30.0, 20.0))
+
     def test_on_a_phone_it_fits_turns_by_touch_and_its_buttons_press_keys(self):
-        self.needs("phone")
-        self.open(program=SITE["probe"], phone=True)
-        width, left, right, css_width, css_height, buffer = self.page.evaluate(
-            "(() => { var c = Module.canvas, r = c.getBoundingClientRect(); return [document."
-            "documentElement.scrollWidth, r.left, r.right, r.width, r.height, [c.width, c.height]]; })()")
+        self.needs("emulated screen")
+        self.open(program=SITE["probe"], screen=PHONE + (True,))
+        width, left, right, css_width, css_height = self.page.evaluate(
+            "(() => { var r = Module.canvas.getBoundingClientRect(); return [document."
+            "documentElement.scrollWidth, r.left, r.right, r.width, r.height]; })()")
         self.assertLessEqual(width, PHONE[0], "the page scrolls sideways")
         self.assertTrue(0 <= left and right <= PHONE[0] and css_width == 2 * css_height < 480)
-        self.assertEqual(buffer, [480, 240])
 
         self.tap("Pause or resume")
         self.assertEqual(self.state()["animating"], 0)
+        self.assert_sharp_and_round(PHONE[2])
+        # Turned sideways, the canvas grows to its 480 CSS pixels, and its buffer with it.
+        self.page.emulate(PHONE[1], PHONE[0], PHONE[2], True)
+        self.until(lambda: self.canvas_box()[2] == 480, "the canvas does not follow the screen")
+        self.assert_sharp_and_round(PHONE[2])
+        self.page.emulate(*PHONE, True)
+        self.until(lambda: self.canvas_box()[2] == css_width, "the canvas does not turn back")
         # A finger's drag turns the disc as far as the mouse's, a degree per canvas pixel.
         x, y = left + css_width / 2, 100
         turned = []
