@@ -2,7 +2,9 @@
 # and GLU the viewer calls, drawn with WebGL; the page is a static folder that any web server
 # can serve, laid out by cmake --install.
 add_library(spirelle_web_gl STATIC web/gl_layer.cpp)
-target_link_options(spirelle_web_gl INTERFACE -lGL -lglut)
+# The layer needs no WebGL extension; Emscripten would otherwise ask for a dozen at start-up,
+# each a wait for the GPU process (about 180 ms of the main thread here).
+target_link_options(spirelle_web_gl INTERFACE -lGL -lglut -sGL_SUPPORT_AUTOMATIC_ENABLE_EXTENSIONS=0)
 # Its matrices are products in single precision, each operation rounded.
 target_compile_options(spirelle_web_gl PRIVATE -ffp-contract=off)
 spirelle_warnings(spirelle_web_gl)

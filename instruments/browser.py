@@ -67,6 +67,20 @@ window.spirelleViolations = [];
 document.addEventListener("securitypolicyviolation", (event) =>
   spirelleViolations.push(event.effectiveDirective + " " + event.blockedURI));
 """
+# The WebGL contexts the page makes and the extensions it asks for, each a wait for the GPU.
+COUNT_CONTEXTS = """
+window.spirelleContexts = [0, 0];
+const getContext = HTMLCanvasElement.prototype.getContext;
+HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+  if (/webgl/.test(kind)) spirelleContexts[0]++;
+  return getContext.call(this, kind, ...rest);
+};
+const getExtension = WebGLRenderingContext.prototype.getExtension;
+WebGLRenderingContext.prototype.getExtension = function (...args) {
+  spirelleContexts[1]++;
+  return getExtension.apply(this, args);
+};
+"""
 # A script injected into the page, as an attack would: the policy must refuse it.
 INJECT_SCRIPT = """
 const injected = document.createElement("script");
@@ -93,9 +107,10 @@ def await_started(evaluate, timeout=60):
         time.sleep(0.1)
 
 
-def chromium(profile, webgl=True, window=(1100, 800)):
+def chromium(profile, webgl=True, window=(1100, 800), flags=()):
     """Headless Chromium through ChromeDriver, with WebGL drawn by SwiftShader, keeping its
-    profile in the folder given; its window's width and height in CSS pixels."""
+    profile in the folder given; its window's width and height in CSS pixels; and any other
+    command-line flags given."""
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     # None of Chromium's own network traffic, which this machine's network refuses.
@@ -104,7 +119,7 @@ def chromium(profile, webgl=True, window=(1100, 800)):
                  "--window-size=%d,%d" % window, "--no-first-run",
                  "--disable-background-networking", "--disable-component-update",
                  "--disable-sync", "--disable-quic", "--disable-extensions",
-                 "--disable-dev-shm-usage"):
+                 "--disable-dev-shm-usage", *flags):
         options.add_argument(flag)
     if not webgl:
         options.add_argument("--disable-3d-apis")

@@ -11,9 +11,9 @@ import sys
 import time
 import unittest
 
-from instruments.browser import (COLLECT_ERRORS, COUNT_FRAMES, INJECT_SCRIPT, LOSE_CONTEXT,
-                                 STATE, TICK_AND_FRAMES, WATCH_POLICY, Chromium, Firefox, WebKit,
-                                 await_started, set_view)
+from instruments.browser import (COLLECT_ERRORS, COUNT_CONTEXTS, COUNT_FRAMES, INJECT_SCRIPT,
+                                 LOSE_CONTEXT, STATE, TICK_AND_FRAMES, WATCH_POLICY, Chromium,
+                                 Firefox, WebKit, await_started, set_view)
 from instruments.site import serve, site_for
 from instruments.xserver import assert_draws_nothing, differing_pixels, state_of, three_views
 from tests.e2e.harness import OnPrivateX, replayable_seed, run_suite
@@ -341,7 +341,9 @@ class Page(unittest.TestCase):
 
     def test_its_policy_refuses_injected_script_and_nothing_in_a_whole_run(self):
         self.needs("script before load")
-        self.open(program=SITE["probe"], before_load=WATCH_POLICY)
+        self.open(program=SITE["probe"], before_load=WATCH_POLICY + COUNT_CONTEXTS)
+        # It starts with one WebGL context, the program's, and asks it for no extension.
+        self.assertEqual(self.page.evaluate("spirelleContexts"), [1, 0])
         violations = lambda: self.page.evaluate("spirelleViolations")  # noqa: E731
         self.press("ArrowUp", "ArrowRight", " ", " ")
         self.drag(3, 10, 5)
