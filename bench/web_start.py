@@ -6,9 +6,9 @@ of latency, 1,474.6 kbit/s down, 607.5 up). The first frame is the program's fir
 call, timed from the navigation's start; each profile's median over the runs is reported.
 
 With --trace, one more phone run is traced, and each long task of the page's main thread (50 ms
-or more) is listed with what it waited for: the GPU process making the WebGL context, and other
-waits for the GPU (a query, or a call that needs the GPU's answer); the rest is the page's own
-script and the browser's work on the page.
+or more) is listed with what it waited for: the GPU process making a context, and other waits
+for the GPU (a query, or a call that needs the GPU's answer); the rest is the page's own script
+and the browser's work on the page.
 """
 import argparse
 import collections
@@ -44,7 +44,8 @@ PROFILES = {
 }
 
 # The main thread's waits for the GPU process, by the trace's names for them (they do not nest).
-WAITS = {"GpuChannelHost::CreateViewCommandBuffer": "making the WebGL context",
+WAITS = {"GpuChannelHost::CreateViewCommandBuffer": "making a GPU context (WebGL's or the page's "
+                                                   "compositor's)",
          "CommandBufferHelper::Finish": "other waits for the GPU"}
 LONG_TASK_MS = 50
 
