@@ -3,7 +3,7 @@
 # numerics/ sources: build-web/ then holds index.html, spirelle.js and spirelle.wasm, a
 # static folder that any web server can serve (scripts/serve-web.sh does so on localhost).
 # With --test it also runs the unit tests under Node and the page in headless Chromium, in
-# WebKitGTK's MiniBrowser and (a smoke set) in Firefox.
+# WebKitGTK's MiniBrowser and in Firefox.
 # Usage: scripts/build-web.sh [--test]
 set -euo pipefail
 cd "$(dirname "$0")/.."

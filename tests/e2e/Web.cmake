@@ -1,5 +1,5 @@
 # The page's tests: the page built for tests, served on localhost, in headless Chromium, in
-# WebKitGTK's MiniBrowser and (a smoke set) in Firefox.
+# WebKitGTK's MiniBrowser and in Firefox.
 
 # The page's program with hooks that read and set the view state.
 add_executable(spirelle_page_probe e2e/state_report.cpp e2e/view_setter.cpp)
