@@ -398,7 +398,8 @@ class Page(unittest.TestCase):
         self.assert_sharp_and_round(PHONE[2])
         # Turned sideways, the canvas grows to its 480 CSS pixels, and its buffer with it.
         self.page.emulate(PHONE[1], PHONE[0], PHONE[2], True)
-        self.until(lambda: self.canvas_box()[2] == 480, "the canvas does not follow the screen")
+        self.until(lambda: self.page.evaluate("Module.canvas.width") == 480 * PHONE[2],
+                   "the drawing buffer does not follow the screen")
         self.assert_sharp_and_round(PHONE[2])
         self.page.emulate(*PHONE, True)
         self.until(lambda: self.canvas_box()[2] == css_width, "the canvas does not turn back")
