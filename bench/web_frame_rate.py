@@ -8,12 +8,13 @@ in the page, and the main thread's time is Chromium's TaskDuration (DevTools' Pe
 metrics) over the same span. The builds take turns over several rounds and the medians are
 reported, with the median of the per-round ratios.
 
-The window is 560 x 400, the least that shows the canvas whole at 480 CSS pixels, and the count
-starts 4 s after the program's start. SwiftShader composites the whole window in the GPU
+The window is 560 x 400, the least that shows the canvas whole at 480 CSS pixels, and the
+count starts 4 s after the program's start. SwiftShader composites the whole window in the GPU
 process each frame, and at the tests' 1100 x 800 that takes longer than a frame lasts here;
 and in its first seconds the browser starts pages of its own (the new-tab page, the address
-bar's pop-up). Either costs every page frames, the floor's too (docs/performance.md). The floor must reach the display's rate before the page is held to
-it, and the script says whether it does.
+bar's pop-up). Either costs every page frames, the floor's too (docs/performance.md). The
+floor must reach the display's rate before the page is held to it, and the script says whether
+it does.
 """
 import argparse
 import os
