@@ -63,7 +63,10 @@ inline float unitDraw(std::int32_t draw)
 // Orbital radius in scene units, 0.1 to 7.1, from a star's first draw.
 inline float orbitRadius(std::int32_t draw)
 {
-    constexpr double innerRadius = 0.1f;  // the single-precision 0.1, widened exactly
+    // The single-precision 0.1, widened exactly. Written as its value, not as 0.1f: where
+    // floats are evaluated in long double (FLT_EVAL_METHOD 2 with GCC 13's default,
+    // -fexcess-precision=standard), the literal 0.1f stands for 0.1 in long double.
+    constexpr double innerRadius = 0x1.99999ap-4;
     constexpr double radiusSpan = 7.0;
     return roundedTo<float>(unitDraw(draw) * radiusSpan + innerRadius);
 }

@@ -61,14 +61,14 @@ TEST(Input, ArrowsChangeRateAndZoomAndRedraw)
 {
     ViewState state;
     EXPECT_EQ(specialKeyPressed(state, keys::right), InputEffect::redisplay);
-    EXPECT_EQ(state.spinRate, 0.1f + 0.001f);
+    EXPECT_EQ(state.spinRate, 0x1.9db22ep-4f);  // 0.1f + 0.001f in float, about 0.101
     EXPECT_EQ(specialKeyPressed(state, keys::left), InputEffect::redisplay);
     EXPECT_EQ(specialKeyPressed(state, keys::left), InputEffect::redisplay);
-    EXPECT_EQ(state.spinRate, 0.1f + 0.001f - 0.001f - 0.001f);
+    EXPECT_EQ(state.spinRate, 0x1.958106p-4f);  // and less 0.001f twice, about 0.099
     EXPECT_EQ(specialKeyPressed(state, keys::up), InputEffect::redisplay);
     EXPECT_EQ(state.zoom, 0.99f);
     EXPECT_EQ(specialKeyPressed(state, keys::down), InputEffect::redisplay);
-    EXPECT_EQ(state.zoom, 0.99f / 0.99f);
+    EXPECT_EQ(state.zoom, 1.0f);
 }
 
 // Each press rounds to single precision, so a hundred steps of 0.001 miss zero.

@@ -196,8 +196,12 @@ TEST(RoundedSinCos, RoundsCorrectlyNearHalfWayAndBeyondTheFastReduction)
     const Sweep result = sweep(unsettled);
     EXPECT_EQ(result.settled, 0u);
     expectRecorded(result, 8081325259633614827u);
+    // Each angle rounded to float through memory, and the factor held in a float: with x87
+    // maths a float variable may keep its long double value, and the literal 1.0001f may stand
+    // for 1.0001 in long double.
+    constexpr float growth = 1.0001f;
     std::vector<float> huge;
-    for (float angle = 0x1p32f; std::isfinite(angle); angle *= 1.0001f) {
+    for (float angle = 0x1p32f; std::isfinite(angle); angle = roundedTo<float>(angle * growth)) {
         huge.push_back(angle);
     }
     expectRecorded(sweep(huge), 11945318122782910814u);
