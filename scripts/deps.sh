@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, the Debian packages that building, running or testing Spirelle needs.
 # Usage: scripts/deps.sh run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|
-#                        clang|reproducible|cross-ARCH|viewer-ARCH
+#                        clang|reproducible|debian13|cross-ARCH|viewer-ARCH
 #        (ARCH: arm64, armhf, ppc64el, riscv64 or s390x; viewer-ARCH: arm64 or armhf)
 # (only missing packages are installed; nothing runs when none is missing)
 set -euo pipefail
@@ -51,7 +51,9 @@ case "${1:-test}" in
                command -v npm >/dev/null || want+=(npm) ;;
   clang) want=(clang "${build[@]}") ;;
   reproducible) want=(diffoscope) ;;
-  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|clang|reproducible|cross-ARCH|viewer-ARCH" >&2
+  # A Debian 13 root of the project's own, made with Debian's keys for that release.
+  debian13) want=(debootstrap debian-archive-keyring) ;;
+  *) echo "usage: $0 run|test|bench|windows|windows-test|emulate-i386|web|web-test|web-engines|clang|reproducible|debian13|cross-ARCH|viewer-ARCH" >&2
      exit 2 ;;
 esac
 

@@ -9,6 +9,8 @@
 #                          PREFIX, unless it is there; CMAKE_LAUNCHER (emcmake, say) may
 #                          come before cmake
 #   run_tests STEP [CTEST OPTIONS...]               the step's tests, counted (ctest-step.py)
+#   desktop_package        the desktop build's Debian package, made in build/packages/ (and the
+#                          desktop build first, where it is missing); prints its path
 #   report_skip MESSAGE    a part of a step that did not run, said now and again at the end
 #   report_counts PASSED FAILED SKIPPED             a step's counts, for a step not run by CTest
 #   emscripten_environment the environment Debian's Emscripten needs
@@ -30,7 +32,7 @@ fail() {
   exit 1
 }
 
-quietly() { "$@" >"$spirelle_log" 2>&1; }
+quietly() { "$@" >>"$spirelle_log" 2>&1; }
 
 configure_and_build() {
   local preset=$1 build=(--preset "$1")
@@ -55,6 +57,14 @@ build_googletest() {
     -DCMAKE_INSTALL_LIBDIR=lib "$@" &&
     quietly cmake --build "$prefix/build-googletest" -j "$(nproc)" &&
     quietly cmake --install "$prefix/build-googletest" || fail "could not build GoogleTest"
+}
+
+desktop_package() {
+  local build=$spirelle_root/build
+  [ -f "$build/CMakeCache.txt" ] || configure_and_build desktop
+  rm -rf "$build/packages"
+  (cd "$build" && cpack -B "$build/packages") >>"$spirelle_log" 2>&1 || fail "cpack failed in $build"
+  ls "$build/packages/"*.deb
 }
 
 run_tests() {

@@ -19,7 +19,9 @@ if [ "${1:-}" = --quick ]; then
   scripts/deps.sh run
   step desktop build/desktop-step.log
   configure_and_build desktop
-  exec scripts/ctest-step.py desktop --preset desktop -j "$(nproc)" -LE install
+  rm -f "$spirelle_report"
+  run_tests desktop --preset desktop -j "$(nproc)" -LE install
+  exit
 fi
 scripts/deps.sh test
 rm -f "$spirelle_report"
@@ -51,6 +53,9 @@ timed web scripts/build-web.sh --test
 # The Debian package, the Windows zip and the page's zip, built a second time elsewhere, later,
 # with another umask, time zone and locale: the same bytes (scripts/release.sh checks all five).
 timed reproducible scripts/check-reproducible.sh deb-amd64 windows web
+# Debian 13, in a root of its own: the desktop build and its tests, the package built here, and
+# the page with that release's Emscripten.
+timed debian13 scripts/test-debian13.sh
 # Other CPUs under QEMU: ARM (64-bit) whole, the viewer with its unit tests, and big-endian
 # s390x's unit tests; scripts/build-cross.sh --test all runs armhf, ppc64el and riscv64 as well.
 timed cross scripts/build-cross.sh --test arm64 s390x

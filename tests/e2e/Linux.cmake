@@ -52,7 +52,7 @@ set_tests_properties(e2e.viewer PROPERTIES LABELS "e2e;compilers")
 # Installing and packaging are checked on the plain build, the one that would ship.
 if(NOT SPIRELLE_SANITIZE)
   spirelle_python_test(install.package e2e.test_install --build-dir ${CMAKE_BINARY_DIR}
-                       ${emulation})
+                       --counter $<TARGET_FILE:framecount> ${emulation})
   set_tests_properties(install.package PROPERTIES TIMEOUT 300 LABELS install
                                                   ENVIRONMENT "${e2e_environment}")
 endif()

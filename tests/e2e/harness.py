@@ -47,7 +47,7 @@ def run_tests(builds):
     """Takes the build paths from the command line into builds, then runs the tests."""
     parser = argparse.ArgumentParser()
     for name in ("viewer", "probe", "precomputed", "spy", "counter", "build-dir", "version",
-                 "objects", "emulator", "desktop-probe", "desktop-spy"):
+                 "objects", "emulator", "desktop-probe", "desktop-spy", "package"):
         parser.add_argument("--" + name)
     args, rest = parser.parse_known_args()
     builds.update(vars(args))
