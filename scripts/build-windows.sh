@@ -60,8 +60,7 @@ build_googletest "$deps" "$toolchain"
 # The program (the windows preset). The tests run on Debian's Python, which has the Python
 # packages that scripts/deps.sh installs.
 configure_and_build windows
-(cd "$build" && quietly cpack) || fail "could not make the zip"
-echo "Built $build/spirelle.exe and $(ls "$build"/spirelle-*-win32.zip)"
+echo "Built $build/spirelle.exe and $(pack "$build" zip)"
 run_tests windows-build --preset windows -R '^windows\.binary$'
 [ "$mode" = build ] && exit 0
 

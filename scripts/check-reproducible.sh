@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks that the same sources make the same bytes: each artifact, as its usual build folder
 # made it (build/, build-windows/, build-emscripten/, build-cross/ARCH/), against a second
-# build without tests in a folder of another path, at a later time, with another umask
-# (027), time zone (UTC-14) and locale (C). Equal files pass; for files that part,
-# diffoscope prints where. Run the artifact's build script first (scripts/test.sh does).
+# build without tests, configured, built and packed wholly in another environment: a folder of
+# another path, a later time, umask 002 (a user's own on a system of user-private groups),
+# the time zone UTC+14 and the C locale. Equal files pass; for files that part, diffoscope
+# prints where. Run the artifact's build script first (scripts/test.sh does).
 # Usage: scripts/check-reproducible.sh ARTIFACT...
 #   deb-amd64 (the viewer's Debian package), windows (its zip), web (the page's zip),
 #   deb-arm64, deb-armhf (the other CPUs' Debian packages)
@@ -17,17 +18,11 @@ quietly scripts/deps.sh reproducible || fail "could not install diffoscope"
 second=$(mktemp -d /tmp/spirelle-second-build-XXXXXX)
 trap 'rm -rf "$second"' EXIT
 
-# The artifact that cpack makes in a folder, and its name there.
-packed() {
-  rm -rf "$1/packages"
-  (cd "$1" && cpack -B "$1/packages") >>"$spirelle_log" 2>&1 || fail "cpack failed in $1"
-  ls "$1/packages/"*.$2
-}
-
-# The second build of an artifact, into the folder given, by the same preset as the first.
+# The second build of an artifact, into the folder given, by the same preset as the first, and
+# its package; prints the package's path.
 second_build() (
-  local artifact=$1 dir=$2 deps
-  umask 027
+  local artifact=$1 kind=$2 dir=$3 deps
+  umask 002
   export TZ=UTC-14 LC_ALL=C
   case "$artifact" in
     deb-amd64) configure_and_build desktop -B "$dir" -DBUILD_TESTING=OFF ;;
@@ -38,6 +33,7 @@ second_build() (
            cross_environment "${artifact#deb-}" gcc ON "$deps"
            configure_and_build cross -B "$dir" "${cross_options[@]}" -DBUILD_TESTING=OFF ;;
   esac
+  pack "$dir" "$kind"
 )
 
 first_folder() {
@@ -60,9 +56,8 @@ for artifact in "$@"; do
   [ "${artifact#deb-}" != "$artifact" ] || kind=zip
   first=$spirelle_root/$(first_folder "$artifact")
   [ -f "$first/CMakeCache.txt" ] || fail "no first build of $artifact in $first"
-  one=$(packed "$first" "$kind")
-  second_build "$artifact" "$second/$artifact"
-  other=$(packed "$second/$artifact" "$kind")
+  one=$(pack "$first" "$kind")
+  other=$(second_build "$artifact" "$kind" "$second/$artifact")
   if cmp -s "$one" "$other"; then
     echo "$spirelle_step: $artifact: the same bytes, $(sha256sum "$one" | cut -c1-16)..."
     passed=$((passed + 1))

@@ -9,6 +9,8 @@
 #                          PREFIX, unless it is there; CMAKE_LAUNCHER (emcmake, say) may
 #                          come before cmake
 #   run_tests STEP [CTEST OPTIONS...]               the step's tests, counted (ctest-step.py)
+#   pack BUILD KIND        cpack's package of a build folder (KIND: deb or zip), made afresh in
+#                          BUILD/packages/; prints its path
 #   desktop_package        the desktop build's Debian package, made in build/packages/ (and the
 #                          desktop build first, where it is missing); prints its path
 #   report_skip MESSAGE    a part of a step that did not run, said now and again at the end
@@ -59,12 +61,20 @@ build_googletest() {
     quietly cmake --install "$prefix/build-googletest" || fail "could not build GoogleTest"
 }
 
+# CPack gives a .deb's ar members, and the directories it makes, the modes that the process's
+# umask leaves, and no CPack setting reaches them: every package is packed under umask 022.
+pack() {
+  local build=$1 kind=$2
+  rm -rf "$build/packages"
+  (umask 022 && cd "$build" && cpack -B "$build/packages") >>"$spirelle_log" 2>&1 ||
+    fail "cpack failed in $build"
+  ls "$build/packages/"*."$kind"
+}
+
 desktop_package() {
   local build=$spirelle_root/build
   [ -f "$build/CMakeCache.txt" ] || configure_and_build desktop
-  rm -rf "$build/packages"
-  (cd "$build" && cpack -B "$build/packages") >>"$spirelle_log" 2>&1 || fail "cpack failed in $build"
-  ls "$build/packages/"*.deb
+  pack "$build" deb
 }
 
 run_tests() {
