@@ -78,6 +78,7 @@ desktop_package() {
 }
 
 run_tests() {
+  mkdir -p "$(dirname "$spirelle_report")"
   "$spirelle_root/scripts/ctest-step.py" --report "$spirelle_report" "$@"
 }
 

@@ -5,29 +5,34 @@
 # there runs the desktop build with its tests (scripts/test.sh --quick); installs the amd64
 # package built here, on Debian 12, with the root's apt-get, and runs the package test on it
 # with Debian 13's lintian and libraries; and builds the page with Debian 13's Emscripten.
-# With a COMMAND instead, it runs that in the root's copy of the tree (scripts/test.sh, say).
+# With --prepare, it only makes the root and installs there what the step needs, which the
+# test command does in the background from its start. With a COMMAND instead, it runs that in
+# the root's copy of the tree (scripts/test.sh, say).
 # Its mounts (/proc, /sys, /dev, /tmp) are made in a mount namespace of their own, so they
 # never show outside it and end with it, whatever way the command ends. It runs as root.
-# Usage: scripts/test-debian13.sh [-- COMMAND...]
+# Usage: scripts/test-debian13.sh [--prepare | -- COMMAND...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
+mode=step
 case "${1:-}" in
-  "") command=() ;;
-  --) shift; command=("$@"); [ ${#command[@]} -gt 0 ] || set -- --usage ;;
-  *) set -- --usage ;;
+  "") ;;
+  --prepare) mode=prepare; [ $# -eq 1 ] || mode=usage ;;
+  --) shift; mode=command; [ $# -gt 0 ] || mode=usage ;;
+  *) mode=usage ;;
 esac
-if [ "${1:-}" = --usage ]; then
-  echo "usage: $0 [-- COMMAND...]" >&2
+if [ "$mode" = usage ]; then
+  echo "usage: $0 [--prepare | -- COMMAND...]" >&2
   exit 2
 fi
 
 work=$spirelle_root/build-debian13
 root=$work/root
-step debian13 "$work/step.log"
+step debian13 "$work/$mode.log"
 if [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" = trixie ]; then
-  report_skip "this machine runs Debian 13 itself: the other steps are its tests there"
+  [ "$mode" = prepare ] ||
+    report_skip "this machine runs Debian 13 itself: the other steps are its tests there"
   exit 0
 fi
 [ "$(id -u)" -eq 0 ] || fail "debootstrap and chroot need root (sudo $0)"
@@ -84,11 +89,14 @@ in_root() {
   ' - "$root" "$@"
 }
 
-if [ ${#command[@]} -gt 0 ]; then
-  exec > >(tee "$spirelle_log") 2>&1
-  in_root "${command[@]}"
-  exit
-fi
+case "$mode" in
+  command) exec > >(tee "$spirelle_log") 2>&1
+           in_root "$@"
+           exit ;;
+  # Every package the step installs there, as the step's own commands would install them.
+  prepare) quietly in_root scripts/deps.sh test && quietly in_root scripts/deps.sh web
+           exit ;;
+esac
 
 # The desktop build and its tests, whose counts the root's run reports in its own tree.
 step debian13 "$work/desktop.log"
@@ -121,5 +129,7 @@ fi
 step debian13 "$work/web.log"
 quietly in_root scripts/build-web.sh || fail "could not build the page with Debian 13's Emscripten"
 echo "$spirelle_step: the page built with Debian 13's Emscripten $(in_root emcc -dumpversion 2>/dev/null)"
+# The packages' downloads are of no further use there.
+in_root apt-get clean
 report_counts "$passed" "$failed" "$skipped"
 [ "$failed" -eq 0 ]

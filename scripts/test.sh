@@ -3,7 +3,8 @@
 # and end-to-end tests on Xvfb), the same with AddressSanitizer and UBSan, the unit tests and
 # the viewer's own suite with Clang, the Windows program (under Wine where the kernel runs
 # 32-bit programs), the page (unit tests under Node, three browser engines), the same bytes
-# from a second build of the package and the two zips, and, under QEMU, arm64 whole and
+# from a second build of the package and the two zips, Debian 13 in a root of its own (the
+# desktop tests, the package built here, the page's build), and, under QEMU, arm64 whole and
 # s390x's unit tests. Each step prints a line of counts and fails on a failure,
 # on running no test, and on a skip that tests/expected_skips.txt does not list; the counts
 # and any part of a step that did not run are repeated at the end.
@@ -15,6 +16,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
+case "$*" in
+  "" | --quick) ;;
+  *) echo "usage: $0 [--quick]" >&2; exit 2 ;;
+esac
 if [ "${1:-}" = --quick ]; then
   scripts/deps.sh run
   step desktop build/desktop-step.log
@@ -25,6 +30,20 @@ if [ "${1:-}" = --quick ]; then
 fi
 scripts/deps.sh test
 rm -f "$spirelle_report"
+
+# Debian 13's root is made, and its packages installed, beside the first steps, since most of
+# that is waiting on the archive; the debian13 step awaits it and does whatever it left undone.
+# A run that ends before then stops it, and has the root made again next time, as a root whose
+# packages were being installed may be left broken.
+setsid scripts/test-debian13.sh --prepare >/dev/null 2>&1 &
+preparing=$!
+stop_preparing() {
+  if kill -0 "$preparing" 2>/dev/null; then
+    kill -- "-$preparing" 2>/dev/null || true
+    rm -f build-debian13/root/.spirelle-root
+  fi
+}
+trap stop_preparing EXIT
 
 durations=()
 timed() {
@@ -55,6 +74,7 @@ timed web scripts/build-web.sh --test
 timed reproducible scripts/check-reproducible.sh deb-amd64 windows web
 # Debian 13, in a root of its own: the desktop build and its tests, the package built here, and
 # the page with that release's Emscripten.
+wait "$preparing" || true
 timed debian13 scripts/test-debian13.sh
 # Other CPUs under QEMU: ARM (64-bit) whole, the viewer with its unit tests, and big-endian
 # s390x's unit tests; scripts/build-cross.sh --test all runs armhf, ppc64el and riscv64 as well.
