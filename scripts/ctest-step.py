@@ -15,6 +15,7 @@ reports as skipped, and tests skipped inside a CTest test that runs a whole suit
 "CTEST-TEST/INNER-TEST". "N passed" counts CTest's tests that passed, with a suite that
 passed some of its tests and skipped others among them; "N skipped" counts the skips.
 """
+import dataclasses
 import fnmatch
 import os
 import re
@@ -34,15 +35,15 @@ UNITTEST_RAN = re.compile(r"^Ran (\d+) tests? in ", re.M)
 GTEST_PASSED = re.compile(r"^\[  PASSED  \] (\d+) tests?\.", re.M)
 
 
-def expected_skips(step):
-    """The tests this step may skip, as patterns, each with the reason given for it."""
+def expected_skips(step, lines):
+    """The tests this step may skip, as patterns, each with the reason given for it, from the
+    lines of tests/expected_skips.txt."""
     expected = {}
-    with open(EXPECTED) as listing:
-        for line in listing:
-            if line.strip() and not line.startswith("#"):
-                steps, pattern, reason = line.split(None, 2)
-                if steps == "*" or step in steps.split(","):
-                    expected[pattern] = reason.strip()
+    for line in lines:
+        if line.strip() and not line.startswith("#"):
+            steps, pattern, reason = line.split(None, 2)
+            if steps == "*" or step in steps.split(","):
+                expected[pattern] = reason.strip()
     return expected
 
 
@@ -75,11 +76,47 @@ def expects(pattern, reason, name, why):
         not reason.startswith(DECLARED) or " cannot: " in why)
 
 
+@dataclasses.dataclass
+class Verdict:
+    """A step's result: its counts, and each skip with the reason that lets it pass (None where
+    nothing does)."""
+    passed: int
+    failed: list
+    skips: list
+    ok: bool
+
+    def counts(self, step):
+        return f"{step}: {self.passed} passed, {len(self.failed)} failed, {len(self.skips)} skipped"
+
+    def unexpected(self):
+        return [name for name, reason in self.skips if reason is None]
+
+
+def judge(status, cases, expected):
+    """The verdict on ctest's exit status and its JUnit test cases, given the expected skips:
+    it fails on a failure, on any skip that is not expected, and where no test ran."""
+    failed = [c.get("name") for c in cases if c.get("status") == "fail"]
+    skips = []
+    for name, why in (skip for case in cases for skip in skips_of(case)):
+        reason = next((reason for pattern, reason in expected.items()
+                       if expects(pattern, reason, name, why)), None)
+        if reason and reason.startswith(DECLARED):
+            reason = why.strip("'\"")
+        skips.append((name, reason))
+    # A suite that skipped some of its tests and passed the others has passed too.
+    passed = sum(1 for c in cases if c.get("status") == "run" or (
+        c.get("status") != "fail" and passes_inside(c) > 0))
+    ok = status == 0 and bool(cases) and all(reason is not None for _, reason in skips)
+    return Verdict(passed, failed, skips, ok)
+
+
 def main():
     args = sys.argv[1:]
     report_file = None
     if args[:1] == ["--report"]:
         report_file, args = args[1], args[2:]
+    if not args:
+        sys.exit("usage: scripts/ctest-step.py [--report FILE] STEP [ctest options]")
     step, ctest_args = args[0], args[1:]
     with tempfile.TemporaryDirectory(prefix="spirelle-ctest-") as folder:
         report = os.path.join(folder, "junit.xml")
@@ -90,30 +127,19 @@ def main():
         if os.path.exists(report):
             cases = ElementTree.parse(report).getroot().findall("testcase")
 
-    failed = [c.get("name") for c in cases if c.get("status") == "fail"]
-    skipped = [skip for case in cases for skip in skips_of(case)]
-    # A suite that skipped some of its tests and passed the others has passed too.
-    passed = sum(1 for c in cases if c.get("status") == "run" or (
-        c.get("status") != "fail" and passes_inside(c) > 0))
-    expected = expected_skips(step)
-    unexpected = []
-    for name, why in skipped:
-        reason = next((reason for pattern, reason in expected.items()
-                       if expects(pattern, reason, name, why)), None)
-        if reason and reason.startswith(DECLARED):
-            reason = why.strip("'\"")
+    with open(EXPECTED) as listing:
+        verdict = judge(status, cases, expected_skips(step, listing))
+    for name, reason in verdict.skips:
         print(f"{step}: skipped {name}: " + (f"expected ({reason})" if reason else "NOT EXPECTED"))
-        if reason is None:
-            unexpected.append(name)
-    counts = f"{step}: {passed} passed, {len(failed)} failed, {len(skipped)} skipped"
-    print(counts)
+    print(verdict.counts(step))
     if report_file:
         with open(report_file, "a") as gathered:
-            print(counts, file=gathered)
+            print(verdict.counts(step), file=gathered)
+    unexpected = verdict.unexpected()
     if unexpected:
         print(f"{step}: FAILED: {len(unexpected)} skip(s) that tests/expected_skips.txt does not "
               f"list: {', '.join(unexpected)}")
-    if status != 0 or unexpected or not cases:
+    if not verdict.ok:
         sys.exit(status or 1)
 
 

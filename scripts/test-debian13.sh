@@ -85,7 +85,7 @@ in_root() {
     mount -t proc proc "$root/proc" && mount -t sysfs sysfs "$root/sys" &&
       mount --rbind /dev "$root/dev" && mount --bind /tmp "$root/tmp" || exit 1
     exec chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-      LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" bash -c "cd /spirelle && exec \"\$@\"" - "$@"
+      LANG=C.UTF-8 TERM="${TERM:-dumb}" bash -c "cd /spirelle && exec \"\$@\"" - "$@"
   ' - "$root" "$@"
 }
 
