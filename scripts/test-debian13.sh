@@ -95,10 +95,12 @@ case "$mode" in
            exit ;;
   # Every package the step installs there, as the step's own commands would install them.
   prepare) quietly in_root scripts/deps.sh test && quietly in_root scripts/deps.sh web
+           echo "$spirelle_step: the root was ready in $SECONDS s" >>"$spirelle_log"
            exit ;;
 esac
 
 # The desktop build and its tests, whose counts the root's run reports in its own tree.
+started=$SECONDS
 step debian13 "$work/desktop.log"
 rm -f "$tree/build/test-report.txt"
 in_root scripts/test.sh --quick >"$spirelle_log" 2>&1 ||
@@ -106,9 +108,11 @@ in_root scripts/test.sh --quick >"$spirelle_log" 2>&1 ||
 counts=$(grep -s '^desktop: ' "$tree/build/test-report.txt") ||
   fail "scripts/test.sh --quick ran no test on Debian 13"
 read -r _ passed _ failed _ skipped _ <<<"$counts"
+echo "$spirelle_step: scripts/test.sh --quick there: $counts ($((SECONDS - started)) s)"
 
 # The package built here, on Debian 12, installed there by apt-get with its dependencies, and
 # the package test on it there: lintian, its dependencies, its hardening, its window and disc.
+started=$SECONDS
 step debian13 "$work/package.log"
 package=$(desktop_package)
 cp "$package" "$tree/"
@@ -120,15 +124,18 @@ if quietly in_root python3 -m tests.e2e.test_install --package "$deb" \
      --counter /spirelle/build/instruments/libframecount.so Install.test_debian_package_installs_and_runs
 then
   passed=$((passed + 1))
+  echo "$spirelle_step: the Debian 12 package installed, passed lintian and drew there ($((SECONDS - started)) s)"
 else
   failed=$((failed + 1))
   echo "$spirelle_step: the Debian 12 package failed its test on Debian 13 (details: $spirelle_log)" >&2
 fi
 
 # The page, with Debian 13's Emscripten.
+started=$SECONDS
 step debian13 "$work/web.log"
 quietly in_root scripts/build-web.sh || fail "could not build the page with Debian 13's Emscripten"
-echo "$spirelle_step: the page built with Debian 13's Emscripten $(in_root emcc -dumpversion 2>/dev/null)"
+echo "$spirelle_step: the page built there with Emscripten" \
+  "$(in_root emcc -dumpversion 2>/dev/null) ($((SECONDS - started)) s)"
 # The packages' downloads are of no further use there.
 in_root apt-get clean
 report_counts "$passed" "$failed" "$skipped"

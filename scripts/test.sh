@@ -74,7 +74,9 @@ timed web scripts/build-web.sh --test
 timed reproducible scripts/check-reproducible.sh deb-amd64 windows web
 # Debian 13, in a root of its own: the desktop build and its tests, the package built here, and
 # the page with that release's Emscripten.
+started=$SECONDS
 wait "$preparing" || true
+echo "debian13: $((SECONDS - started)) s waited for its root, made beside the steps before"
 timed debian13 scripts/test-debian13.sh
 # Other CPUs under QEMU: ARM (64-bit) whole, the viewer with its unit tests, and big-endian
 # s390x's unit tests; scripts/build-cross.sh --test all runs armhf, ppc64el and riscv64 as well.
