@@ -19,7 +19,7 @@ mode=step
 case "${1:-}" in
   "") ;;
   --prepare) mode=prepare; [ $# -eq 1 ] || mode=usage ;;
-  --) shift; mode=command; [ $# -gt 0 ] || mode=usage ;;
+  --) shift; mode=run; [ $# -gt 0 ] || mode=usage ;;
   *) mode=usage ;;
 esac
 if [ "$mode" = usage ]; then
@@ -79,6 +79,7 @@ git ls-files -z --cached --others --exclude-standard |
 # COMMAND... in the root's tree, with a clean environment. /tmp is the machine's, so that the
 # X servers of both sides pick display numbers from one set of lock files.
 in_root() {
+  # shellcheck disable=SC2016 # the inner script's variables are its own
   unshare --mount --propagation private -- bash -c '
     root=$1
     shift
@@ -90,9 +91,9 @@ in_root() {
 }
 
 case "$mode" in
-  command) exec > >(tee "$spirelle_log") 2>&1
-           in_root "$@"
-           exit ;;
+  run) exec > >(tee "$spirelle_log") 2>&1
+       in_root "$@"
+       exit ;;
   # Every package the step installs there, as the step's own commands would install them.
   prepare) quietly in_root scripts/deps.sh test && quietly in_root scripts/deps.sh web
            echo "$spirelle_step: the root was ready in $SECONDS s" >>"$spirelle_log"
