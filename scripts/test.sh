@@ -37,9 +37,10 @@ rm -f "$spirelle_report"
 # packages were being installed may be left broken.
 setsid scripts/test-debian13.sh --prepare >/dev/null 2>&1 &
 preparing=$!
+# Its processes are those of its session: apt-get runs under timeout, in a group of its own.
 stop_preparing() {
   if kill -0 "$preparing" 2>/dev/null; then
-    kill -- "-$preparing" 2>/dev/null || true
+    pkill -TERM -s "$preparing" || true
     rm -f build-debian13/root/.spirelle-root
   fi
 }
