@@ -1,4 +1,4 @@
-// Tests of the projection's aspect ratio and the OpenGL error line.
+// Tests of the projection, the OpenGL error line and, in the web build, the browser's GL layer.
 #include "frame_support.h"
 
 #include <gtest/gtest.h>
