@@ -10,7 +10,7 @@
 # and any part of a step that did not run are repeated at the end.
 # What the whole command changes on the machine is in docs/testing.md. With --quick, only the
 # desktop build and its tests, but for the package's: it installs no more than the desktop's
-# build and test tools, and changes nothing outside the tree.
+# build and test tools (and the package index's update before them), and changes nothing else.
 # Usage: scripts/test.sh [--quick]
 set -euo pipefail
 cd "$(dirname "$0")/.."
