@@ -45,7 +45,7 @@ if [ ! -f "$root/.spirelle-root" ]; then
   echo "$spirelle_step: making a Debian 13 root with debootstrap in $root"
   rm -rf "$root"
   mkdir -p "$work"
-  quietly debootstrap --variant=minbase trixie "$root" "$mirror" ||
+  quietly debootstrap --variant=minbase --include=ca-certificates trixie "$root" "$mirror" ||
     fail "debootstrap could not make a Debian 13 root"
   # The archive's suites of an installed system: the release, its updates and security's.
   rm -f "$root/etc/apt/sources.list"
@@ -67,7 +67,6 @@ EOF
   chmod 755 "$root/usr/sbin/policy-rc.d"
   touch "$root/.spirelle-root"
 fi
-cp /etc/resolv.conf "$root/etc/resolv.conf"
 
 # The tree as it is now, its build folders in the root kept for the next run.
 tree=$root/spirelle
@@ -89,6 +88,17 @@ in_root() {
       LANG=C.UTF-8 TERM="${TERM:-dumb}" bash -c "cd /spirelle && exec \"\$@\"" - "$@"
   ' - "$root" "$@"
 }
+
+# The root reaches the network as this machine does: through its name servers, and trusting
+# the authorities that this machine adds to Debian's (a proxy's, say).
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+if [ ! -x "$root/usr/sbin/update-ca-certificates" ]; then
+  quietly in_root apt-get install -y -q --no-install-recommends ca-certificates ||
+    fail "could not install ca-certificates in the Debian 13 root"
+fi
+[ ! -d /usr/local/share/ca-certificates ] ||
+  cp -a /usr/local/share/ca-certificates/. "$root/usr/local/share/ca-certificates/"
+quietly in_root update-ca-certificates || fail "could not update the root's certificates"
 
 case "$mode" in
   run) exec > >(tee "$spirelle_log") 2>&1
