@@ -4,6 +4,7 @@ and declares what it cannot do; and the scripts that count the page's frames, co
 errors and policy violations and call the test build's hooks. For the page's tests and its
 frame-rate benchmark; instruments/site.py serves the page."""
 import base64
+import inspect
 import io
 import json
 import os
@@ -18,6 +19,7 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.actions.action_builder import ActionBuilder
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.webkitgtk.service import Service as WebKitService
 
 
 # The page's frames: each frame begins with the program's one glClear.
@@ -57,6 +59,7 @@ gl.drawArrays = function (...args) {
 if (Module._spirelleRedraw) Module._spirelleRedraw();
 """
 MINIBROWSER = "/usr/lib/%s-linux-gnu/webkit2gtk-4.1/MiniBrowser" % os.uname().machine
+WEBKIT_DRIVER = "/usr/bin/WebKitWebDriver"
 # The test build's hooks, as expressions that either driver evaluates.
 STATE = "Module.UTF8ToString(Module._spirelleState())"
 TICK_AND_FRAMES = "[%s, window.spirelleFrames]" % STATE
@@ -285,8 +288,12 @@ class WebKit(SeleniumEngine):
         display = os.environ.get("DISPLAY")
         os.environ["DISPLAY"] = xvfb.display  # for the driver and the browser it starts
         try:
-            driver = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver",
-                                         options=options)
+            # Selenium takes the driver's path as a Service from 4.10 on (Debian 13 has 4.31),
+            # and only as executable_path before (Debian 12 has 4.8).
+            if "service" in inspect.signature(webdriver.WebKitGTK.__init__).parameters:
+                driver = webdriver.WebKitGTK(service=WebKitService(WEBKIT_DRIVER), options=options)
+            else:
+                driver = webdriver.WebKitGTK(executable_path=WEBKIT_DRIVER, options=options)
         finally:
             os.environ.pop("DISPLAY")
             if display is not None:
