@@ -11,8 +11,8 @@
 #   run_tests STEP [CTEST OPTIONS...]               the step's tests, counted (ctest-step.py)
 #   pack BUILD KIND        cpack's package of a build folder (KIND: deb or zip), made afresh in
 #                          BUILD/packages/; prints its path
-#   desktop_package        the desktop build's Debian package, made in build/packages/ (and the
-#                          desktop build first, where it is missing); prints its path
+#   desktop_package        the desktop build's Debian package, made in build/packages/ from
+#                          the desktop build, brought up to date first; prints its path
 #   report_skip MESSAGE    a part of a step that did not run, said now and again at the end
 #   report_counts PASSED FAILED SKIPPED             a step's counts, for a step not run by CTest
 #   emscripten_environment the environment Debian's Emscripten needs
@@ -72,9 +72,8 @@ pack() {
 }
 
 desktop_package() {
-  local build=$spirelle_root/build
-  [ -f "$build/CMakeCache.txt" ] || configure_and_build desktop
-  pack "$build" deb
+  configure_and_build desktop
+  pack "$spirelle_root/build" deb
 }
 
 run_tests() {
