@@ -60,7 +60,8 @@ build_googletest "$deps" "$toolchain"
 # The program (the windows preset). The tests run on Debian's Python, which has the Python
 # packages that scripts/deps.sh installs.
 configure_and_build windows
-echo "Built $build/spirelle.exe and $(pack "$build" zip)"
+zip=$(pack "$build" zip)
+echo "Built $build/spirelle.exe and $zip"
 run_tests windows-build --preset windows -R '^windows\.binary$'
 [ "$mode" = build ] && exit 0
 
